@@ -1,0 +1,32 @@
+#pragma once
+// The subcommands of trelvik-cli. Each source file of cli/ registers its own commands with a
+// static `BefehlEintrag`, so adding a command touches no other file.
+#include <string>
+#include <vector>
+
+namespace trelvik::cli {
+
+// Exit statuses shared by every command.
+constexpr int erfolg = 0;
+constexpr int befunde = 1;  // the check found faults
+constexpr int fehler = 2;   // a file cannot be opened, or the arguments are wrong
+
+using Argumente = std::vector<std::string>;
+
+struct Befehl {
+    std::string name;
+    std::string aufruf; // one usage line, e.g. "dump FILE.shp"
+    std::string hilfe;  // one line of description
+    int (*ausfuehren)(const Argumente& argumente);
+};
+
+std::vector<Befehl>& befehle();
+
+struct BefehlEintrag {
+    explicit BefehlEintrag(Befehl befehl) { befehle().push_back(std::move(befehl)); }
+};
+
+// Prints "trelvik-cli: <grund>" on stderr and returns `fehler`.
+int scheitern(const std::string& grund);
+
+} // namespace trelvik::cli

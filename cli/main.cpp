@@ -1,0 +1,66 @@
+// trelvik-cli: the program's jobs without a window, for scripts and many files.
+#include "cli/befehle.h"
+
+#include <algorithm>
+#include <exception>
+#include <iostream>
+
+namespace trelvik::cli {
+
+std::vector<Befehl>& befehle() {
+    static std::vector<Befehl> alle;
+    return alle;
+}
+
+int scheitern(const std::string& grund) {
+    std::cerr << "trelvik-cli: " << grund << '\n';
+    return fehler;
+}
+
+} // namespace trelvik::cli
+
+namespace {
+
+void zeigeHilfe(std::ostream& aus) {
+    using trelvik::cli::befehle;
+    auto liste = befehle();
+    std::sort(liste.begin(), liste.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    aus << "Usage: trelvik-cli COMMAND [ARGS...]\n\n"
+           "Checks and cleans polygon and polyline shapefiles.\n\nCommands:\n";
+    for (const auto& b : liste)
+        aus << "  " << b.aufruf << "\n      " << b.hilfe << '\n';
+    aus << "\n  --help       this text\n  --version    the program's version\n\n"
+           "Exit status: 0 success, 1 the check found faults, 2 a file cannot be opened or the\n"
+           "arguments are wrong (the reason goes to stderr).\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace trelvik::cli;
+    const Argumente argumente(argv + 1, argv + argc);
+    if (argumente.empty()) {
+        zeigeHilfe(std::cerr);
+        return fehler;
+    }
+    const std::string& erstes = argumente.front();
+    if (erstes == "--help" || erstes == "-h" || erstes == "help") {
+        zeigeHilfe(std::cout);
+        return erfolg;
+    }
+    if (erstes == "--version") {
+        std::cout << "trelvik-cli " << TRELVIK_VERSION << '\n';
+        return erfolg;
+    }
+    for (const auto& b : befehle()) {
+        if (b.name == erstes) {
+            try {
+                return b.ausfuehren(Argumente(argumente.begin() + 1, argumente.end()));
+            } catch (const std::exception& e) {
+                return scheitern(e.what());
+            }
+        }
+    }
+    return scheitern("unknown command \"" + erstes + "\" (see trelvik-cli --help)");
+}

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up and builds, then runs trelvik-cli. Without arguments it runs the main job on the
+# shipped sample; with arguments they go to trelvik-cli as they are.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/einrichten.sh release >&2
+cli=build/release/bin/trelvik-cli
+if [ $# -eq 0 ]; then
+    exec "$cli" dump samples/naturalearth_lowres_m/naturalearth_lowres_m.shp
+fi
+exec "$cli" "$@"
