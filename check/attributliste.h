@@ -1,0 +1,55 @@
+#pragma once
+// The list of required attribute fields (Attribute.txt) and its comparison with the fields of a
+// dBase table.
+#include "check/text_datei.h"
+
+#include <string>
+#include <vector>
+
+namespace trelvik {
+
+struct AttributEintrag {
+    std::string name; // upper case, at most 10 characters, "-" replaced by "_"
+    std::string typ;  // "C", "D", "F", "L" or "N"
+    int laenge = 0;
+    int dezimalen = 0;
+    int status = 0;   // 0 not found, 1 found with another format, 2 found and equal
+    int position = 0; // 1-based position of the matching field in the table
+};
+using Attributliste = std::vector<AttributEintrag>;
+
+// One field descriptor of a dBase table as the check reads it from the file itself.
+struct TabellenFeld {
+    std::string name; // as stored (11 bytes, ended at the first NUL), decoded as Windows-1252
+    char typ = 'C';   // "Z" is taken as "C"
+    int laenge = 0;
+    int dezimalen = 0;
+};
+
+// Writes the default list, replacing any content. False when the file cannot be written.
+bool schreibeStandardAttribute(const std::string& pfad);
+
+// Reads the list at `pfad`, writing the default file first when there is none. A file that
+// still does not exist leaves the list empty.
+Attributliste leseAttributliste(const std::string& pfad, const FehlerMelder& melden = {});
+
+// Where Attribute.txt lives: beside the program; where it is missing there and that folder
+// cannot be written (an installed program), in the per-user configuration folder.
+std::string attributDateiPfad(const std::string& programmOrdner);
+
+// The field descriptors of a table file; a file shorter than 64 bytes or missing has none.
+std::vector<TabellenFeld> leseTabellenFelder(const std::string& dbfPfad);
+
+// The 11-character type name of the existing-table box ("Zeichen    ", ..., "unbekannt  ").
+std::string feldTypName(char typ);
+
+// The two attribute boxes of a check: the fields present, and the verdict per required entry.
+struct AttributBoxen {
+    std::string vorhanden;
+    std::string gefordert;
+};
+
+// Sets status and position of every entry from the table's fields and builds both texts.
+AttributBoxen vergleicheAttribute(const std::vector<TabellenFeld>& felder, Attributliste& liste);
+
+} // namespace trelvik

@@ -1,0 +1,89 @@
+#include "check/projektion.h"
+
+#include "app/dateien.h"
+#include "app/texte.h"
+
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <strings.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace trelvik {
+
+std::string projektionsDatei(const std::string& shapePfad) {
+    if (shapePfad.size() < 3)
+        return "";
+    const std::string basis = shapePfad.substr(0, shapePfad.size() - 3);
+    struct stat st {};
+    for (const char* endung : {"PRJ", "prj"})
+        if (::stat((basis + endung).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            return basis + endung;
+    // Any other spelling of the extension, as a case-insensitive file system would find it.
+    const std::string ordner = ordnerVon(basis);
+    const std::string name = basis.substr(ordner.size()) + "prj";
+    DIR* verzeichnis = ::opendir(ordner.empty() ? "." : ordner.c_str());
+    if (verzeichnis == nullptr)
+        return "";
+    std::string gefunden;
+    while (const dirent* e = ::readdir(verzeichnis)) {
+        if (::strcasecmp(e->d_name, name.c_str()) == 0 && name.size() == std::strlen(e->d_name)) {
+            gefunden = ordner + e->d_name;
+            if (::stat(gefunden.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                break;
+            gefunden.clear();
+        }
+    }
+    ::closedir(verzeichnis);
+    return gefunden;
+}
+
+std::string einrueckenProjektion(const std::string& zeile) {
+    std::string ergebnis;
+    std::size_t ebene = 0;
+    std::size_t anfang = 0;
+    std::vector<std::size_t> einzug(101, 0);
+    for (std::size_t i = 0; i < zeile.size(); ++i) {
+        if (zeile[i] == '[') {
+            ++ebene;
+            if (ebene >= einzug.size())
+                einzug.resize(einzug.size() + 100, 0);
+            std::string abschnitt = zeile.substr(anfang, i - anfang + 1);
+            einzug[ebene] = abschnitt.size() - 1;
+            const auto komma = abschnitt.find(',');
+            if (komma != std::string::npos) {
+                ergebnis += abschnitt.substr(0, komma + 1);
+                ergebnis += zeilenEnde;
+                abschnitt = abschnitt.substr(komma + 1);
+                einzug[ebene] = abschnitt.size() - 1;
+            }
+            einzug[ebene] = std::max(einzug[ebene], einzug[ebene - 1]);
+            ergebnis.append(einzug[ebene - 1], ' ');
+            ergebnis += abschnitt;
+            anfang = i + 1;
+        } else if (zeile[i] == ']') {
+            // A "]" without its "[" never takes the level below 0.
+            if (ebene > 0)
+                --ebene;
+            ergebnis += zeile.substr(anfang, i - anfang + 1);
+            anfang = i + 1;
+        }
+    }
+    return ergebnis;
+}
+
+std::string leseProjektion(const std::string& shapePfad, const FehlerMelder& melden) {
+    const std::string pfad = projektionsDatei(shapePfad);
+    if (pfad.empty())
+        return "nicht vorhanden";
+    std::ifstream datei(pfad, std::ios::binary);
+    if (!datei)
+        return "nicht vorhanden";
+    std::string zeile;
+    leseZeile(datei, zeile, melden);
+    return einrueckenProjektion(zeile);
+}
+
+} // namespace trelvik
