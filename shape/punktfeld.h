@@ -1,0 +1,66 @@
+#pragma once
+// `punkte`: the coordinates of one record as VunInterface hands them over, indexed (point,
+// column) with columns 0 = X, 1 = Y, 2 = Z, 3 = M. Besides the two-dimensional form it knows the
+// one-element one-dimensional state ("0 To 0") that a fetch starts with and that records without
+// contents keep.
+#include <cassert>
+#include <cstddef>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+namespace trelvik {
+
+class Punktfeld {
+public:
+    Punktfeld() = default; // one-dimensional, one element 0
+
+    void aufEinElement() {
+        werte_.assign(1, 0.0);
+        zeilen_ = 1;
+        spalten_ = 1;
+        eindimensional_ = true;
+    }
+    // Two-dimensional, every element 0. The storage is kept, so a loop of fetches allocates
+    // only for its largest record.
+    void groesseAendern(std::size_t zeilen, std::size_t spalten) {
+        if (spalten != 0 && zeilen > std::numeric_limits<std::size_t>::max() / spalten)
+            throw std::length_error("point array too large");
+        werte_.assign(zeilen * spalten, 0.0);
+        zeilen_ = zeilen;
+        spalten_ = spalten;
+        eindimensional_ = false;
+    }
+
+    bool eindimensional() const { return eindimensional_; }
+    std::size_t zeilen() const { return zeilen_; }
+    std::size_t spalten() const { return spalten_; }
+
+    double& operator()(std::size_t i, std::size_t j) {
+        assert(i < zeilen_ && j < spalten_);
+        return werte_[i * spalten_ + j];
+    }
+    double operator()(std::size_t i, std::size_t j) const {
+        assert(i < zeilen_ && j < spalten_);
+        return werte_[i * spalten_ + j];
+    }
+    // Bounds-checked access; throws std::out_of_range.
+    double at(std::size_t i, std::size_t j) const {
+        if (i >= zeilen_ || j >= spalten_)
+            throw std::out_of_range("point array index out of range");
+        return werte_[i * spalten_ + j];
+    }
+
+    // Rows one after the other, `spalten()` values each: with two columns the X, Y pairs lie
+    // like an array of Punkt.
+    const double* daten() const { return werte_.data(); }
+    double* daten() { return werte_.data(); }
+
+private:
+    std::vector<double> werte_ = std::vector<double>(1, 0.0);
+    std::size_t zeilen_ = 1;
+    std::size_t spalten_ = 1;
+    bool eindimensional_ = true;
+};
+
+} // namespace trelvik

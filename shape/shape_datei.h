@@ -1,0 +1,32 @@
+#pragma once
+// A binary file of a file set, read at byte positions without moving a file pointer.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace trelvik {
+
+class Datei {
+public:
+    Datei() = default;
+    ~Datei() { schliesse(); }
+    Datei(const Datei&) = delete;
+    Datei& operator=(const Datei&) = delete;
+
+    // Opens for reading only; throws std::runtime_error with the system's reason.
+    void oeffneLesend(const std::string& pfad);
+    void schliesse();
+    bool offen() const { return fd_ >= 0; }
+    const std::string& pfad() const { return pfad_; }
+
+    std::uint64_t groesse() const; // the length on disk now
+    // Fills `ziel` from byte `position` on; fewer bytes only at the end of the file.
+    std::size_t liesAb(std::uint64_t position, std::span<std::uint8_t> ziel) const;
+
+private:
+    int fd_ = -1;
+    std::string pfad_;
+};
+
+} // namespace trelvik

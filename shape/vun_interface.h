@@ -1,0 +1,135 @@
+#pragma once
+// VunInterface: the only way the program touches a shapefile. One instance holds at most one
+// open file set (main file, index, attribute table). Public operations never throw: they return
+// false or "" and keep the reason for letzterFehler().
+#include "shape/dbf_tabelle.h"
+#include "shape/punktfeld.h"
+#include "shape/shape_datei.h"
+#include "shape/shape_format.h"
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace trelvik {
+
+class VunInterface {
+public:
+    VunInterface();
+    ~VunInterface(); // closes the file set
+    VunInterface(const VunInterface&) = delete;
+    VunInterface& operator=(const VunInterface&) = delete;
+
+    // Opens the file set of `Xdateiname`, given as the ".shp" path (any case) or as the path
+    // ending in the point before the extension. The user's files are only read: the table is
+    // used through a working copy in the temporary folder.
+    bool Shape_Open(const std::string& Xdateiname);
+
+    // Record `zeiger` (0-based) with its attribute texts. The parts of PolyLine records are
+    // put in joined order first (see uebertrageLinie); every other type keeps file order.
+    bool Shape_Get(std::int32_t zeiger, Punktfeld& punkte, std::vector<std::string>& wname);
+
+    // As Shape_Get in file order, plus the number of parts `vunRing` and `lpp`: the part
+    // starts followed by the point count. Every delivered part holds at least one point and
+    // lies inside `punkte`.
+    bool Shape_GetCheck(std::int32_t zeiger, Punktfeld& punkte, std::vector<std::string>& wname,
+                        std::int32_t& vunRing, std::vector<std::int32_t>& lpp);
+
+    // The main file's header as it was read, one CR LF line per field.
+    std::string Shape_GetInfoHeader();
+
+    // The name of the first entry matching `pfadname` (0 = files, 16 = folders too), or "".
+    std::string vunDirTest(const std::string& pfadname, std::int16_t optV);
+
+    // Closes main file and index, releases the table and removes the working copy. False when
+    // no table was open.
+    bool Shape_Close();
+
+    // Why the last public operation failed ("" after a success).
+    const std::string& letzterFehler() const { return fehler_; }
+
+    // Part starts, followed by the point count, of the points the last fetch delivered, in the
+    // order they were delivered (after Shape_Get's joining of PolyLine parts); for points and
+    // multipoints (0, n); empty when the fetch delivered no contents.
+    const std::vector<std::int32_t>& gelieferteTeile() const { return gelieferteTeile_; }
+
+    // Public state, set by the class.
+    std::int32_t AktZeiger = 0;    // byte offset of the record last located; 0 after opening
+    std::int32_t DBanzahl = 0;     // records: (index length in bytes - 100) / 8
+    std::int32_t dbeintrag = 0;    // fields of the attribute table
+    std::int32_t aktTyp = -1;      // shape type of the record being written
+    DbfTabelle AktDatenbank;       // the open table, on the row of the record last read
+    std::int32_t AktShapetyp = -1; // ShapeType of the main file's header
+    double xminimal = 0;
+    double yminimal = 0;
+    double xmaximal = 0;
+    double ymaximal = 0;
+    std::int32_t AktRecordTyp = -1; // shape type of the record last located
+
+private:
+    // Runs `f`; any exception becomes `fehlwert` with its reason kept.
+    template <class T, class F> T guard(T fehlwert, F&& f) {
+        try {
+            fehler_.clear();
+            return f();
+        } catch (const std::exception& e) {
+            fehler_ = e.what();
+        } catch (...) {
+            fehler_ = "unknown error";
+        }
+        return fehlwert;
+    }
+
+    struct PunktXY {
+        double x;
+        double y;
+    };
+    enum class Abruf { Get, GetCheck };
+
+    void oeffne(const std::string& Xdateiname);
+    bool schliesseAlles();
+    void ladeIndex();
+    bool hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte, std::vector<std::string>& wname,
+              std::int32_t* vunRing, std::vector<std::int32_t>* lpp);
+    std::span<const std::uint8_t> leseSatz(std::int32_t offset, std::int32_t hinweis);
+    // Reads the contents after the record header; true when points were delivered and the
+    // attribute texts are to be fetched.
+    bool leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punktfeld& punkte,
+                    std::int32_t* vunRing, std::vector<std::int32_t>* lpp);
+    bool leseTeileUndPunkte(ByteReader& r);
+    void leseWerte(ByteReader& r, std::vector<double>& ziel, bool pflicht);
+    void lesePunkte(ByteReader& r, std::size_t n);
+    void uebertrage(Punktfeld& punkte, bool mitZM, bool zmRunden) const;
+    void uebertrageLinie(Punktfeld& punkte, bool mitZM);
+    void holeAttribute(std::int32_t zeiger, std::vector<std::string>& wname);
+    std::string infoKopf() const;
+
+    std::string basisName;
+    std::string dbfName;
+    std::string shpName;
+    std::string shxName;
+    std::string tempDbfName;
+    Datei shpNummer;
+    Datei shxNummer;
+    std::int32_t schreibTyp = -1;
+    Dateikopf kopf;
+    bool mitID = true;
+    std::vector<PunktXY> punktListe;
+    std::vector<std::int32_t> teile;
+    std::vector<double> zWerte;
+    std::vector<double> mWerte;
+    bool geschrieben = false;
+    std::int32_t versionsModus = 3;
+
+    std::unique_ptr<Arbeitskopie> arbeitskopie_;
+    std::vector<std::uint8_t> index_;      // the whole index as last read
+    std::uint64_t shpLaenge_ = 0;          // main file length as last seen
+    std::vector<std::uint8_t> satzPuffer_; // bytes of the record being read, reused
+    std::vector<std::int32_t> gelieferteTeile_;
+    std::string fehler_;
+};
+
+} // namespace trelvik
