@@ -1,6 +1,8 @@
 #include "app/dateien.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <strings.h>
 #include <dirent.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
@@ -97,6 +99,33 @@ bool checkReadOnly(const std::string& pfad, bool meldungZeigen, const Melder& me
     if (!ergebnis && meldungZeigen && melden)
         melden("Datei/Verzeichnis ist schreibgeschützt.");
     return ergebnis;
+}
+
+std::string begleitDatei(const std::string& shapePfad, const std::string& endung) {
+    if (shapePfad.size() < 3)
+        return "";
+    const std::string basis = shapePfad.substr(0, shapePfad.size() - 3);
+    struct stat st {};
+    const auto istDatei = [&st](const std::string& p) {
+        return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    };
+    if (istDatei(basis + endung))
+        return basis + endung;
+    const std::string ordner = ordnerVon(basis);
+    const std::string name = basis.substr(ordner.size()) + endung;
+    DIR* verzeichnis = ::opendir(ordner.empty() ? "." : ordner.c_str());
+    if (verzeichnis == nullptr)
+        return "";
+    std::string gefunden;
+    while (const dirent* e = ::readdir(verzeichnis)) {
+        if (std::strlen(e->d_name) == name.size() && ::strcasecmp(e->d_name, name.c_str()) == 0 &&
+            istDatei(ordner + e->d_name)) {
+            gefunden = ordner + e->d_name;
+            break;
+        }
+    }
+    ::closedir(verzeichnis);
+    return gefunden;
 }
 
 std::string tempOrdner() {

@@ -20,6 +20,11 @@ bool checkReadOnly(const std::string& pfad, bool meldungZeigen, const Melder& me
 // The folder before the last "/", with the "/"; "" when there is none.
 std::string ordnerVon(const std::string& pfad);
 
+// A file beside a shapefile: the path without its last three characters plus `endung`; files
+// from case-insensitive file systems are found in any spelling of the extension. "" when there
+// is none.
+std::string begleitDatei(const std::string& shapePfad, const std::string& endung);
+
 // The temporary folder: "tmp", then "temp", then TMPDIR, then /tmp; always ends with "/".
 std::string tempOrdner();
 

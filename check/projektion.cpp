@@ -4,40 +4,13 @@
 #include "app/texte.h"
 
 #include <algorithm>
-#include <cstring>
-#include <dirent.h>
 #include <fstream>
-#include <strings.h>
-#include <sys/stat.h>
 #include <vector>
 
 namespace trelvik {
 
 std::string projektionsDatei(const std::string& shapePfad) {
-    if (shapePfad.size() < 3)
-        return "";
-    const std::string basis = shapePfad.substr(0, shapePfad.size() - 3);
-    struct stat st {};
-    for (const char* endung : {"PRJ", "prj"})
-        if (::stat((basis + endung).c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            return basis + endung;
-    // Any other spelling of the extension, as a case-insensitive file system would find it.
-    const std::string ordner = ordnerVon(basis);
-    const std::string name = basis.substr(ordner.size()) + "prj";
-    DIR* verzeichnis = ::opendir(ordner.empty() ? "." : ordner.c_str());
-    if (verzeichnis == nullptr)
-        return "";
-    std::string gefunden;
-    while (const dirent* e = ::readdir(verzeichnis)) {
-        if (::strcasecmp(e->d_name, name.c_str()) == 0 && name.size() == std::strlen(e->d_name)) {
-            gefunden = ordner + e->d_name;
-            if (::stat(gefunden.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-                break;
-            gefunden.clear();
-        }
-    }
-    ::closedir(verzeichnis);
-    return gefunden;
+    return begleitDatei(shapePfad, "PRJ");
 }
 
 std::string einrueckenProjektion(const std::string& zeile) {
