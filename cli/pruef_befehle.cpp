@@ -1,0 +1,124 @@
+// trelvik-cli check: the check command of the window for one or many files.
+#include "app/dateien.h"
+#include "check/pruef_befehl.h"
+#include "cli/befehle.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+namespace trelvik::cli {
+
+namespace {
+
+// Records done of all, on stderr, only when stderr is a terminal.
+class Fortschritt : public PruefAnzeige {
+public:
+    explicit Fortschritt(std::string name) : name_(std::move(name)), aktiv_(::isatty(2) != 0) {}
+    ~Fortschritt() override { beende(); }
+    void fortschritt(std::int32_t erledigt, std::int32_t alle) override {
+        if (!aktiv_ || alle < 1000)
+            return;
+        std::fprintf(stderr, "\r%s: %d/%d records", name_.c_str(), erledigt, alle);
+        geschrieben_ = true;
+    }
+    void beende() {
+        if (geschrieben_)
+            std::fprintf(stderr, "\r\033[K");
+        geschrieben_ = false;
+    }
+
+private:
+    std::string name_;
+    bool aktiv_;
+    bool geschrieben_ = false;
+};
+
+int pruefeBefehl(const Argumente& argumente) {
+    std::string minAbstand = "25";
+    std::string minFlaeche = "25";
+    std::string attributDatei;
+    std::string ausgabe;
+    std::vector<std::string> dateien;
+    for (std::size_t i = 0; i < argumente.size(); ++i) {
+        const std::string& a = argumente[i];
+        const auto wert = [&](std::string& ziel) {
+            if (i + 1 >= argumente.size())
+                return false;
+            ziel = argumente[++i];
+            return true;
+        };
+        if (a == "--min-distance") {
+            if (!wert(minAbstand))
+                return scheitern("--min-distance needs a value in centimetres");
+        } else if (a == "--min-area") {
+            if (!wert(minFlaeche))
+                return scheitern("--min-area needs a value in square metres");
+        } else if (a == "--attributes") {
+            if (!wert(attributDatei))
+                return scheitern("--attributes needs a file");
+        } else if (a == "--out") {
+            if (!wert(ausgabe))
+                return scheitern("--out needs a file");
+        } else if (a.rfind("--", 0) == 0) {
+            return scheitern("unknown option " + a);
+        } else {
+            dateien.push_back(a);
+        }
+    }
+    if (dateien.empty())
+        return scheitern("check needs at least one FILE.shp");
+    if (attributDatei.empty())
+        attributDatei = attributDateiPfad(programmOrdner());
+    Attributliste liste = leseAttributliste(
+        attributDatei, [](const std::string& m) { std::cerr << "trelvik-cli: " << m << '\n'; });
+
+    std::ofstream datei;
+    if (!ausgabe.empty()) {
+        datei.open(ausgabe, std::ios::binary | std::ios::trunc);
+        if (!datei)
+            return scheitern("cannot write " + ausgabe);
+    }
+    std::ostream& aus = ausgabe.empty() ? std::cout : datei;
+
+    int status = erfolg;
+    for (const std::string& pfad : dateien) {
+        Fortschritt fortschritt(pfad);
+        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &fortschritt);
+        fortschritt.beende();
+        if (!t.ausgefuehrt) {
+            scheitern("cannot check " + pfad + ": " +
+                      (dateiSuchen(pfad, 0).empty() ? "no such file"
+                                                    : "its attribute table (.dbf) is missing"));
+            status = fehler;
+            continue;
+        }
+        aus << berichtDatei(pfad, t.shapeTypLabel, t.vorhanden, t.gefordert, t.projektion,
+                            t.geometrie);
+        if (!t.pruefung.geoeffnet) {
+            scheitern("cannot open " + pfad + ": " + t.pruefung.grund);
+            status = fehler;
+        } else if (!t.pruefung.vollstaendig) {
+            scheitern(pfad + ": the check stopped early, " + t.pruefung.grund);
+            status = fehler;
+        } else if (!t.fehlerfrei && status == erfolg) {
+            status = befunde;
+        }
+    }
+    aus.flush();
+    if (!aus)
+        return scheitern("cannot write the report");
+    return status;
+}
+
+const BefehlEintrag eintrag({"check",
+                             "check FILE.shp... [--min-distance CM] [--min-area M2] "
+                             "[--attributes FILE] [--out FILE]",
+                             "checks each file and prints its report (exit 1 when any has "
+                             "findings)",
+                             pruefeBefehl});
+
+} // namespace
+
+} // namespace trelvik::cli

@@ -1,0 +1,173 @@
+#include "check/bericht_texte.h"
+#include "check/pruef_lauf.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+using namespace trelvik;
+
+namespace {
+
+std::string faulty(const std::string& set) {
+    return std::string(TRELVIK_TESTDATEN) + "/faulty/" + set + "/" + set + ".shp";
+}
+
+enum Art { Schnitt, Abstand, Flaeche, RingeNah, RingeSchnitt, Punktzahl, ZuWenig, Typ };
+
+std::set<Art> arten(const SatzBefund& b) {
+    std::set<Art> a;
+    if (b.schneidet)
+        a.insert(Schnitt);
+    if (b.abstandZuKlein)
+        a.insert(Abstand);
+    if (b.flaecheZuKlein)
+        a.insert(Flaeche);
+    if (b.ringeNah)
+        a.insert(RingeNah);
+    if (b.ringeSchneiden)
+        a.insert(RingeSchnitt);
+    if (b.punktanzahlZuKlein)
+        a.insert(Punktzahl);
+    if (b.zuWenigPunkte)
+        a.insert(ZuWenig);
+    if (b.typFalsch)
+        a.insert(Typ);
+    return a;
+}
+
+// Records (1-based) with the kinds of finding a correct check reports for each set of files
+// with known faults, at 25 cm and 25 m².
+const std::map<std::string, std::map<int, std::set<Art>>> erwartet = {
+    {"figure_eight", {{2, {Schnitt}}}},
+    {"vertex_on_segment", {{5, {Schnitt, Abstand}}}},
+    {"duplicate_points", {{2, {Abstand, Schnitt}}}},
+    {"close_points", {{5, {Abstand}}}},
+    {"sliver", {{1, {Flaeche}}}},
+    {"shared_edge", {{2, {RingeNah, RingeSchnitt}}}},
+    {"hole_touching", {{1, {RingeNah, RingeSchnitt}}}},
+    // Without its closing point a ring of two points has one point left, whose shortest
+    // distance is 0.
+    {"ring_two_points", {{2, {Punktzahl, Flaeche, Abstand}}}},
+    {"part_one_point", {{1, {ZuWenig}}, {4, {ZuWenig}}}},
+    {"zero_parts", {{2, {ZuWenig}}}},
+    {"null_record", {{5, {ZuWenig, Typ}}}},
+    {"polyline_in_polygon_file", {{2, {Typ}}}},
+    {"spike", {{1, {Abstand}}}},
+    {"polyline_self_crossing", {{1, {Schnitt}}}},
+    {"polyline_first_last", {{3, {Schnitt, Abstand}}, {4, {Schnitt}}}},
+    {"rings_near", {{3, {RingeNah}}}},
+    {"rings_crossing", {{6, {RingeSchnitt}}}},
+    {"limits_area",
+     {{1, {Flaeche}},
+      {2, {Flaeche}},
+      {3, {Flaeche}},
+      {4, {Flaeche}},
+      {6, {Flaeche}},
+      {7, {Flaeche}},
+      {8, {Flaeche}},
+      {9, {Flaeche}},
+      {11, {Flaeche}},
+      {12, {Flaeche}},
+      {13, {Flaeche}},
+      {14, {Flaeche}}}},
+    {"limits_crossings", {{6, {Schnitt}}}},
+    {"clean_polygons", {}},
+    {"clean_polylines", {}},
+};
+
+} // namespace
+
+TEST(PruefLauf, DateienMitBekanntenFehlern) {
+    for (const auto& [set, saetze] : erwartet) {
+        const GeometriePruefung p = pruefeGeometrie(faulty(set), 0.25, 25);
+        ASSERT_TRUE(p.geoeffnet) << set << ": " << p.grund;
+        EXPECT_TRUE(p.vollstaendig) << set;
+        std::map<int, std::set<Art>> gefunden;
+        for (const SatzBefund& b : p.saetze)
+            gefunden[b.satz + 1] = arten(b);
+        EXPECT_EQ(gefunden, saetze) << set;
+    }
+}
+
+TEST(PruefLauf, OrteDerBefunde) {
+    const auto erster = [](const std::string& set) {
+        const GeometriePruefung p = pruefeGeometrie(faulty(set), 0.25, 25);
+        EXPECT_FALSE(p.saetze.empty()) << set;
+        return p.saetze.empty() ? SatzBefund{} : p.saetze.front();
+    };
+    const SatzBefund acht = erster("figure_eight");
+    ASSERT_EQ(acht.schnitte.size(), 1u);
+    EXPECT_NEAR(acht.schnitte[0].ort.x, 537260, 1e-6);
+    EXPECT_NEAR(acht.schnitte[0].ort.y, 5625680, 1e-6);
+
+    const SatzBefund doppelt = erster("duplicate_points");
+    EXPECT_EQ(doppelt.kleinsterAbstand, 0);
+    ASSERT_EQ(doppelt.schnitte.size(), 1u);
+    EXPECT_EQ(doppelt.schnitte[0].ort.x, 466560);
+    EXPECT_EQ(doppelt.schnitte[0].ort.y, 5814360);
+
+    const SatzBefund nah = erster("close_points");
+    EXPECT_NEAR(nah.kleinsterAbstand * 100, 0.5, 1e-3);
+
+    const SatzBefund splitter = erster("sliver");
+    ASSERT_EQ(splitter.flaechen.size(), 1u);
+    EXPECT_NEAR(splitter.flaechen[0].flaeche, 9, 1e-6);
+    EXPECT_EQ(splitter.flaechen[0].ort.x, 470100);
+    EXPECT_EQ(splitter.flaechen[0].ort.y, 5690100);
+
+    const SatzBefund kante = erster("shared_edge");
+    EXPECT_EQ(kante.ringe.size(), 1u);
+    const SatzBefund ringe = erster("rings_near");
+    EXPECT_EQ(ringe.ringe.size(), 1u);
+}
+
+TEST(PruefLauf, ListengrenzenImBericht) {
+    const GeometriePruefung flaechen = pruefeGeometrie(faulty("limits_area"), 0.25, 25);
+    EXPECT_EQ(flaechen.flaechenFehler, 12);
+    EXPECT_EQ(flaechen.laengenFehler, 0);
+    const std::string text = geometrieBericht(flaechen);
+    EXPECT_NE(text.find("12 Flächen-Fehler gefunden!\r\n0 Längen-Fehler gefunden!"),
+              std::string::npos);
+
+    const GeometriePruefung schnitte = pruefeGeometrie(faulty("limits_crossings"), 0.25, 25);
+    ASSERT_EQ(schnitte.saetze.size(), 1u);
+    EXPECT_EQ(schnitte.saetze[0].schnitte.size(), 11u);
+    EXPECT_NE(geometrieBericht(schnitte).find("Nur max. 10 Schnittpunkte werden angezeigt!"),
+              std::string::npos);
+}
+
+TEST(PruefLauf, PolylinienHabenNieFlaechenbefunde) {
+    const GeometriePruefung p = pruefeGeometrie(faulty("polyline_self_crossing"), 0.25, 1e9);
+    for (const SatzBefund& b : p.saetze)
+        EXPECT_FALSE(b.flaecheZuKlein);
+    EXPECT_FALSE(p.polygon);
+}
+
+TEST(PruefLauf, DateiFehlt) {
+    const GeometriePruefung p = pruefeGeometrie("/gibt/es/nicht.shp", 0.25, 25);
+    EXPECT_FALSE(p.geoeffnet);
+    EXPECT_EQ(geometrieBericht(p), "Das Shape konnte nicht geöffnet werden!");
+}
+
+TEST(PruefLauf, Schwellenwerte) {
+    EXPECT_EQ(minAbstandAusFeld("2,5"), 0.025);
+    EXPECT_EQ(minFlaecheAusFeld("0,5"), 0.5);
+    EXPECT_EQ(minAbstandAusFeld("abc"), 0);
+}
+
+TEST(PruefLauf, StatusZeigtRingfortschritt) {
+    struct Anzeige : PruefAnzeige {
+        std::string typ;
+        std::vector<std::string> status;
+        void shapeTypAnzeigen(const std::string& t) override { typ = t; }
+        void statusAnzeigen(const std::string& s) override { status.push_back(s); }
+    } anzeige;
+    pruefeGeometrie(faulty("limits_crossings"), 0.25, 25, &anzeige);
+    EXPECT_EQ(anzeige.typ, "Shape Typ: PolyGon");
+    EXPECT_NE(std::find(anzeige.status.begin(), anzeige.status.end(),
+                        "Teste MultiPolygon: Ring 10/10..."),
+              anzeige.status.end());
+    ASSERT_FALSE(anzeige.status.empty());
+    EXPECT_EQ(anzeige.status.back(), "");
+}
