@@ -13,12 +13,17 @@ std::string projektionsDatei(const std::string& shapePfad) {
     return begleitDatei(shapePfad, "PRJ");
 }
 
+// A real projection text breaks into a few kilobytes; a hostile one (a long keyword followed by
+// a megabyte of "[") would indent every bracket by that keyword. Past this size the layout
+// stops and the text ends there.
+constexpr std::size_t hoechstensZeichen = 8u << 20;
+
 std::string einrueckenProjektion(const std::string& zeile) {
     std::string ergebnis;
     std::size_t ebene = 0;
     std::size_t anfang = 0;
     std::vector<std::size_t> einzug(101, 0);
-    for (std::size_t i = 0; i < zeile.size(); ++i) {
+    for (std::size_t i = 0; i < zeile.size() && ergebnis.size() < hoechstensZeichen; ++i) {
         if (zeile[i] == '[') {
             ++ebene;
             if (ebene >= einzug.size())

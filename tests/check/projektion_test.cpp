@@ -49,3 +49,12 @@ TEST_F(Projektion, NurDieErsteZeileInJederSchreibweise) {
     schreibe("d.Prj", "X[1]");
     EXPECT_EQ(leseProjektion(ordner + "d.shp"), "X[1]");
 }
+
+TEST(ProjektionEinruecken, EinMegabyteKlammernBleibtBegrenzt) {
+    const std::string klammern(1 << 20, '[');
+    EXPECT_EQ(einrueckenProjektion(klammern), klammern);
+    const std::string feindlich = std::string(1000, 'K') + std::string(1 << 20, '[');
+    const std::string text = einrueckenProjektion(feindlich);
+    EXPECT_LE(text.size(), (8u << 20) + 2000);
+    EXPECT_EQ(text.substr(0, 1001), std::string(1000, 'K') + "[");
+}
