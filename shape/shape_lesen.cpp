@@ -272,9 +272,9 @@ std::span<const std::uint8_t> VunInterface::leseSatz(std::int32_t offset, std::i
     };
 
     // One read for the whole record in the usual case: header plus the index's content length.
-    const std::size_t wunsch =
-        bis(satzKopfLaenge + std::min<std::uint64_t>(
-                                 hinweisGrenze, static_cast<std::uint64_t>(std::max(hinweis, 0))));
+    const std::uint64_t hinweisBytes =
+        std::min<std::uint64_t>(hinweisGrenze, static_cast<std::uint64_t>(std::max(hinweis, 0)));
+    const std::size_t wunsch = bis(std::max<std::uint64_t>(satzKopfLaenge, 8 + hinweisBytes));
     if (wunsch < satzKopfLaenge)
         throw FormatFehler("record header at byte " + std::to_string(offset) +
                            " lies beyond the end of the main file (" + zahlText(shpLaenge_) +
