@@ -83,6 +83,9 @@ public:
 
     // Appends a row and makes it current. Values are given per column: a text for 'C' (cut to
     // the field length), a number for the others; std::nullopt-like empties stay empty.
+    // A text for a numeric column is read with textZuZahl (a blank text stays empty); a date
+    // column takes "yyyymmdd" or "dd.mm.yyyy"; a logical column a number or T/F, Y/N, J/N, W/F.
+    // A number too wide for its column is stored as '*' (no value), never cut.
     struct Wert {
         enum class Art { Leer, Text, Zahl } art = Art::Leer;
         std::string text;
