@@ -166,7 +166,8 @@ std::string formatCheck(double wert, std::string_view muster) {
     const Muster m = leseMuster(muster);
     const bool negativ = std::signbit(wert);
     std::string ziffern = exakteZiffern(std::fabs(wert), m.nachkomma + 1);
-    const auto punkt = ziffern.find('.');
+    // printf writes the locale's decimal separator (no grouping): whatever follows the digits.
+    const auto punkt = ziffern.find_first_not_of("0123456789");
     std::string ganz = ziffern.substr(0, punkt);
     std::string rest = ziffern.substr(punkt + 1);
     std::string nach = rest.substr(0, static_cast<std::size_t>(m.nachkomma));

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-release}
 
-pakete=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libshp-dev binutils)
+pakete=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libshp-dev binutils locales)
 fehlend=()
 for p in "${pakete[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || fehlend+=("$p")

@@ -1,6 +1,7 @@
 #include "app/zahlen.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -62,13 +63,29 @@ TEST(TextZuZahl, HexUndOktal) {
     EXPECT_EQ(textZuZahl(std::string_view("&X1")), 0.0);
 }
 
+// A locale with a decimal comma, generated into a private folder when the system has none.
+bool setzeDeutschesGebietsschema() {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr)
+        return true;
+    const std::string ordner = "/tmp/trelvik-locale";
+    const std::string befehl = "mkdir -p " + ordner + " && localedef -i de_DE -f UTF-8 " +
+                               ordner + "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(befehl.c_str()) != 0)
+        return false;
+    ::setenv("LOCPATH", ordner.c_str(), 1);
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+
 TEST(TextZuZahl, UnabhaengigVomGebietsschema) {
     const char* vorher = std::setlocale(LC_ALL, nullptr);
     const std::string gesichert = vorher ? vorher : "C";
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
-        std::setlocale(LC_ALL, "C.UTF-8");
+    ASSERT_TRUE(setzeDeutschesGebietsschema()) << "no German locale can be made";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(textZuZahl(std::string_view("2.5")), 2.5);
+    EXPECT_EQ(textZuZahl(std::string_view("2,5")), 2.5);
     EXPECT_EQ(formatCheck(1234.5678, "0.000"), "1234.568");
+    EXPECT_EQ(formatCheck(2.5, "0"), "3");
+    EXPECT_EQ(zahlRechtsbuendig(3.14159, 6, 2), "  3.14");
     std::setlocale(LC_ALL, gesichert.c_str());
 }
 
