@@ -130,7 +130,9 @@ bool liesEintrag(const std::string& zeile, AttributEintrag& e) {
     e.laenge = ganzeZahl(textZuZahl(std::string_view(laengeText)));
     e.dezimalen = ganzeZahl(textZuZahl(std::string_view(dezimalText)));
     normalisiere(e);
-    return true;
+    // A dBase III descriptor holds the length in one byte and no column may exceed 254 bytes:
+    // a longer entry cannot be stored and is as invalid as any other bad line.
+    return e.laenge <= 254;
 }
 
 bool vorhanden(const std::string& pfad) {

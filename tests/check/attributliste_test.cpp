@@ -56,6 +56,7 @@ TEST_F(Attributliste_, UngueltigeZeilenWerdenUebersprungen) {
                                         "\"ZAHL\"\tN\tabc\r\n"      // length not a number
                                         "\"KOMM\"\tC\t10 # aus\r\n" // comment hides it
                                         "\"\"\tC\t10\r\n"           // empty name
+                                        "\"LANG\"\tC\t300\r\n"    // no room in a descriptor
                                         "\"GUT\"\tc\t12\r\n");
     const Attributliste liste = leseAttributliste(pfad);
     ASSERT_EQ(liste.size(), 1u);
