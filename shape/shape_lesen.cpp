@@ -222,12 +222,11 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
         }
         if (eintrag == nullptr) {
             if (zeiger < 0 || zeiger >= anzahl)
-                throw std::out_of_range("record " + std::to_string(zeiger) +
-                                        " does not exist (the index counts " +
+                throw std::out_of_range("record index " + std::to_string(zeiger) +
+                                        " is out of range (the index counts " +
                                         std::to_string(anzahl) + " records)");
-            throw FormatFehler("index entry of record " + std::to_string(zeiger) +
-                               " lies beyond the end of the index (" + zahlText(index_.size()) +
-                               " bytes)");
+            throw FormatFehler("the index entry lies beyond the end of the index (" +
+                               zahlText(index_.size()) + " bytes)");
         }
 
         const std::int32_t offset = leseWortzahl(std::span<const std::uint8_t>(eintrag, 4));
@@ -249,9 +248,8 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
         try {
             mitPunkten = leseInhalt(abruf, typ, r, punkte, vunRing, lpp);
         } catch (const FormatFehler& f) {
-            throw FormatFehler("record " + std::to_string(zeiger) + " (" +
-                               std::string(shapeTypName(typ)) + ", byte " + std::to_string(offset) +
-                               "): " + f.what());
+            throw FormatFehler(std::string(shapeTypName(typ)) + " record at byte " +
+                               std::to_string(offset) + ": " + f.what());
         }
         if (mitPunkten)
             holeAttribute(zeiger, wname);
