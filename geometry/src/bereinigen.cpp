@@ -40,7 +40,9 @@ extern "C" TRELVIK_API int32_t loeschePunkte(Punkt* punkte, int32_t anzahl, doub
     try {
         Index i = 1;
         while (i < n) {
-            if (abstand(punkte[i], punkte[i - 1]) >= t) {
+            // Only a distance known to be below t merges: a NaN point must not swallow the
+            // points after it.
+            if (!(abstand(punkte[i], punkte[i - 1]) < t)) {
                 ++i;
                 continue;
             }

@@ -61,7 +61,9 @@ extern "C" TRELVIK_API void LaengeVerschieben(Punkt* punkte, int32_t letzter, do
                 Punkt& pi = punkte[i];
                 Punkt& pj = punkte[j];
                 const double d = abstand(pj, pi);
-                if (d >= t)
+                // Only a distance known to be below t pushes: a NaN point must not turn its
+                // partners into NaN.
+                if (!(d < t))
                     continue;
                 const double phi = std::atan2(pi.y - pj.y, pi.x - pj.x);
                 const double e = (t - d + zugabe) / 2;
