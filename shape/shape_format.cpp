@@ -23,15 +23,6 @@ std::array<std::uint8_t, 4> schreibeBigEndian(std::int32_t wert) {
             static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
 }
 
-double f64leAus(const std::uint8_t* b) {
-    // Spelled out so the compiler sees one little-endian load.
-    const std::uint64_t bits = std::uint64_t{b[0]} | std::uint64_t{b[1]} << 8 |
-                               std::uint64_t{b[2]} << 16 | std::uint64_t{b[3]} << 24 |
-                               std::uint64_t{b[4]} << 32 | std::uint64_t{b[5]} << 40 |
-                               std::uint64_t{b[6]} << 48 | std::uint64_t{b[7]} << 56;
-    return std::bit_cast<double>(bits);
-}
-
 std::span<const std::uint8_t> ByteReader::take(std::size_t n) {
     if (n > remaining())
         throw FormatFehler("unexpected end of data: " + std::to_string(n) + " bytes needed, " +

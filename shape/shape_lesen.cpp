@@ -17,9 +17,8 @@ namespace {
 
 constexpr std::size_t satzKopfLaenge = 12;    // record number, content length, shape type
 constexpr std::size_t indexEintragLaenge = 8; // offset, content length
-// A record read in one piece is at most this long before its own header has been seen; the
-// index's content length is only a hint for the size of that first read.
-constexpr std::size_t hinweisGrenze = std::size_t{1} << 20;
+// Bytes of the main file read at once: many records per system call.
+constexpr std::uint64_t fensterGroesse = std::uint64_t{1} << 20;
 
 std::string ohneRandBlanks(const std::string& s) {
     const auto anfang = s.find_first_not_of(' ');
@@ -92,6 +91,7 @@ void VunInterface::oeffne(const std::string& Xdateiname) {
         // Only read here; a writer reopens the files for appending.
         shpNummer.oeffneLesend(shpName);
         shpLaenge_ = shpNummer.groesse();
+        verwirfLesepuffer();
         if (shpNummer.liesAb(0, kopf.bytes) < Dateikopf::laenge)
             throw FormatFehler("main file " + shpName + " is shorter than its 100-byte header (" +
                                zahlText(shpLaenge_) + " bytes)");
@@ -145,6 +145,7 @@ bool VunInterface::schliesseAlles() {
     shpNummer.schliesse();
     shxNummer.schliesse();
     index_.clear();
+    verwirfLesepuffer();
     const bool tabelleOffen = AktDatenbank.offen();
     try {
         AktDatenbank.schliesse();
@@ -233,14 +234,7 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
         AktZeiger = offset;
         if (offset <= 0)
             return true; // a record without a place reads as present and empty
-        std::int32_t hinweis = 0;
-        try {
-            hinweis = leseWortzahl(std::span<const std::uint8_t>(eintrag + 4, 4));
-        } catch (const FormatFehler&) {
-            // only a size hint; the record header decides
-        }
-
-        const auto satz = leseSatz(offset, hinweis);
+        const auto satz = leseSatz(offset);
         const std::int32_t typ = static_cast<std::int32_t>(u32leAus(satz.data() + 8));
         AktRecordTyp = typ;
         ByteReader r(satz.subspan(satzKopfLaenge));
@@ -260,35 +254,46 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
     }
 }
 
-std::span<const std::uint8_t> VunInterface::leseSatz(std::int32_t offset, std::int32_t hinweis) {
-    const auto start = static_cast<std::uint64_t>(offset);
-    auto verfuegbar = [&] { return shpLaenge_ > start ? shpLaenge_ - start : 0; };
-    auto bis = [&](std::uint64_t gewuenscht) {
-        if (gewuenscht > verfuegbar())
-            shpLaenge_ = shpNummer.groesse(); // the file may have grown since it was opened
-        return static_cast<std::size_t>(std::min(gewuenscht, verfuegbar()));
-    };
+std::span<const std::uint8_t> VunInterface::bytesAb(std::uint64_t start, std::uint64_t laenge) {
+    std::uint64_t ende = start + laenge;
+    if (ende > shpLaenge_)
+        shpLaenge_ = shpNummer.groesse(); // the file may have grown since it was last looked at
+    ende = std::min(ende, shpLaenge_);
+    if (start >= ende)
+        return {};
+    if (start >= fensterStart_ && ende <= fensterStart_ + fensterLaenge_)
+        return std::span<const std::uint8_t>(fenster_.data() + (start - fensterStart_),
+                                             static_cast<std::size_t>(ende - start));
+    // Records are mostly read in file order: one read fills the window for the next ones too.
+    // The window is never larger than what the file holds from `start` on.
+    const auto groesse = static_cast<std::size_t>(
+        std::min(shpLaenge_ - start, std::max<std::uint64_t>(fensterGroesse, ende - start)));
+    if (fenster_.size() < groesse)
+        fenster_.resize(groesse);
+    fensterLaenge_ = 0;
+    fensterLaenge_ = shpNummer.liesAb(start, std::span<std::uint8_t>(fenster_.data(), groesse));
+    fensterStart_ = start;
+    return std::span<const std::uint8_t>(
+        fenster_.data(),
+        static_cast<std::size_t>(std::min<std::uint64_t>(fensterLaenge_, ende - start)));
+}
 
-    // One read for the whole record in the usual case: header plus the index's content length.
-    const std::uint64_t hinweisBytes =
-        std::min<std::uint64_t>(hinweisGrenze, static_cast<std::uint64_t>(std::max(hinweis, 0)));
-    const std::size_t wunsch = bis(std::max<std::uint64_t>(satzKopfLaenge, 8 + hinweisBytes));
-    if (wunsch < satzKopfLaenge)
+void VunInterface::verwirfLesepuffer() {
+    fensterStart_ = 0;
+    fensterLaenge_ = 0;
+}
+
+std::span<const std::uint8_t> VunInterface::leseSatz(std::int32_t offset) {
+    const auto start = static_cast<std::uint64_t>(offset);
+    const auto kopfBytes = bytesAb(start, satzKopfLaenge);
+    if (kopfBytes.size() < satzKopfLaenge)
         throw FormatFehler("record header at byte " + std::to_string(offset) +
                            " lies beyond the end of the main file (" + zahlText(shpLaenge_) +
                            " bytes)");
-    if (satzPuffer_.size() < wunsch)
-        satzPuffer_.resize(wunsch);
-    std::size_t gelesen =
-        shpNummer.liesAb(start, std::span<std::uint8_t>(satzPuffer_.data(), wunsch));
-    if (gelesen < satzKopfLaenge)
-        throw FormatFehler("record header at byte " + std::to_string(offset) +
-                           " lies beyond the end of the main file");
-
     // The record header's content length bounds the record, and the end of the file bounds it.
     std::int32_t inhalt = 0;
     try {
-        inhalt = leseWortzahl(std::span<const std::uint8_t>(satzPuffer_.data() + 4, 4));
+        inhalt = leseWortzahl(kopfBytes.subspan(4, 4));
     } catch (const FormatFehler&) {
         throw FormatFehler("record at byte " + std::to_string(offset) +
                            ": content length too large");
@@ -296,14 +301,11 @@ std::span<const std::uint8_t> VunInterface::leseSatz(std::int32_t offset, std::i
     if (inhalt < 4)
         throw FormatFehler("record at byte " + std::to_string(offset) + ": content length of " +
                            std::to_string(inhalt) + " bytes cannot hold the shape type");
-    const std::size_t ende = bis(8 + static_cast<std::uint64_t>(inhalt));
-    if (ende > gelesen) {
-        if (satzPuffer_.size() < ende)
-            satzPuffer_.resize(ende);
-        gelesen += shpNummer.liesAb(
-            start + gelesen, std::span<std::uint8_t>(satzPuffer_.data() + gelesen, ende - gelesen));
-    }
-    return std::span<const std::uint8_t>(satzPuffer_.data(), std::min(ende, gelesen));
+    const auto satz = bytesAb(start, 8 + static_cast<std::uint64_t>(inhalt));
+    if (satz.size() < satzKopfLaenge)
+        throw FormatFehler("record at byte " + std::to_string(offset) +
+                           " lies beyond the end of the main file");
+    return satz;
 }
 
 bool VunInterface::leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punktfeld& punkte,
@@ -313,7 +315,7 @@ bool VunInterface::leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punk
     case shapetyp::point:
     case shapetyp::pointZ:
     case shapetyp::pointM: {
-        punktListe.assign(1, PunktXY{r.f64le(), r.f64le()});
+        punktListe = r.take(16);
         zWerte.assign(1, 0.0);
         mWerte.assign(1, 0.0);
         if (typ == shapetyp::pointZ)
@@ -348,7 +350,7 @@ bool VunInterface::leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punk
             leseWerte(r, zWerte, true);
             leseWerte(r, mWerte, false);
         } else if (mitM) {
-            zWerte.assign(punktListe.size(), 0.0);
+            zWerte.assign(punktAnzahl(), 0.0);
             // Read as the type says, right after the points; anything after it is ignored.
             leseWerte(r, mWerte, false);
         }
@@ -389,7 +391,7 @@ bool VunInterface::leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punk
             if (typ == shapetyp::multiPointZ)
                 leseWerte(r, zWerte, true);
             else
-                zWerte.assign(punktListe.size(), 0.0);
+                zWerte.assign(punktAnzahl(), 0.0);
             leseWerte(r, mWerte, false);
             uebertrage(punkte, true, true);
         }
@@ -410,7 +412,7 @@ bool VunInterface::leseTeileUndPunkte(ByteReader& r) {
         throw FormatFehler("negative point count " + std::to_string(n));
     if (n == 0) {
         teile.clear();
-        punktListe.clear();
+        punktListe = {};
         return false;
     }
     if (p < 0)
@@ -442,14 +444,11 @@ void VunInterface::lesePunkte(ByteReader& r, std::size_t n) {
     if (n > r.remaining() / 16)
         throw FormatFehler("point count " + std::to_string(n) + " exceeds the record (" +
                            std::to_string(r.remaining()) + " bytes left)");
-    const auto b = r.take(16 * n);
-    punktListe.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
-        punktListe[i] = PunktXY{f64leAus(b.data() + 16 * i), f64leAus(b.data() + 16 * i + 8)};
+    punktListe = r.take(16 * n);
 }
 
 void VunInterface::leseWerte(ByteReader& r, std::vector<double>& ziel, bool pflicht) {
-    const std::size_t n = punktListe.size();
+    const std::size_t n = punktAnzahl();
     const bool da = r.remaining() >= 16 && (r.remaining() - 16) / 8 >= n;
     if (!da) {
         if (pflicht)
@@ -467,13 +466,14 @@ void VunInterface::leseWerte(ByteReader& r, std::vector<double>& ziel, bool pfli
 }
 
 void VunInterface::uebertrage(Punktfeld& punkte, bool mitZM, bool zmRunden) const {
-    const std::size_t n = punktListe.size();
+    const std::size_t n = punktAnzahl();
     const std::size_t spalten = mitZM ? 4 : 2;
     punkte.groesseAendern(n, spalten);
     double* ziel = punkte.daten();
-    for (std::size_t i = 0; i < n; ++i, ziel += spalten) {
-        ziel[0] = punktListe[i].x;
-        ziel[1] = punktListe[i].y;
+    const std::uint8_t* quelle = punktListe.data();
+    for (std::size_t i = 0; i < n; ++i, ziel += spalten, quelle += 16) {
+        ziel[0] = f64leAus(quelle);
+        ziel[1] = f64leAus(quelle + 8);
         if (mitZM) {
             ziel[2] = zmRunden ? runde9(zWerte[i]) : zWerte[i];
             ziel[3] = zmRunden ? runde9(mWerte[i]) : mWerte[i];
@@ -498,10 +498,11 @@ void VunInterface::uebertrageLinie(Punktfeld& punkte, bool mitZM) {
     for (std::size_t k = 0; k < anzahl; ++k) {
         const std::int32_t start = teile[k];
         const std::int32_t ende = teile[k + 1] - 1;
-        const auto& a = punktListe[static_cast<std::size_t>(start)];
-        const auto& e = punktListe[static_cast<std::size_t>(ende)];
-        tabelle.push_back(Teil{start, ende, formatZahl(a.x, "0.000"), formatZahl(a.y, "0.000"),
-                               formatZahl(e.x, "0.000"), formatZahl(e.y, "0.000")});
+        const auto a = static_cast<std::size_t>(start);
+        const auto e = static_cast<std::size_t>(ende);
+        tabelle.push_back(Teil{start, ende, formatZahl(punktX(a), "0.000"),
+                               formatZahl(punktY(a), "0.000"), formatZahl(punktX(e), "0.000"),
+                               formatZahl(punktY(e), "0.000")});
     }
     bool fertig = false;
     for (std::size_t k = 0; !fertig && k + 1 < anzahl; ++k) {
@@ -522,15 +523,15 @@ void VunInterface::uebertrageLinie(Punktfeld& punkte, bool mitZM) {
         }
     }
 
-    const std::size_t n = punktListe.size();
+    const std::size_t n = punktAnzahl();
     const std::size_t spalten = mitZM ? 4 : 2;
     punkte.groesseAendern(n, spalten);
     gelieferteTeile_.clear();
     std::size_t zeile = 0;
     auto kopiere = [&](std::size_t von, std::size_t bis) {
         for (std::size_t i = von; i <= bis; ++i, ++zeile) {
-            punkte(zeile, 0) = punktListe[i].x;
-            punkte(zeile, 1) = punktListe[i].y;
+            punkte(zeile, 0) = punktX(i);
+            punkte(zeile, 1) = punktY(i);
             if (mitZM) {
                 punkte(zeile, 2) = zWerte[i];
                 punkte(zeile, 3) = mWerte[i];

@@ -83,10 +83,6 @@ private:
         return fehlwert;
     }
 
-    struct PunktXY {
-        double x;
-        double y;
-    };
     enum class Abruf { Get, GetCheck };
 
     void oeffne(const std::string& Xdateiname);
@@ -94,7 +90,10 @@ private:
     void ladeIndex();
     bool hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte, std::vector<std::string>& wname,
               std::int32_t* vunRing, std::vector<std::int32_t>* lpp);
-    std::span<const std::uint8_t> leseSatz(std::int32_t offset, std::int32_t hinweis);
+    std::span<const std::uint8_t> leseSatz(std::int32_t offset);
+    std::span<const std::uint8_t> bytesAb(std::uint64_t start, std::uint64_t laenge);
+    // Anything that writes into the main file calls this, so no read sees bytes from before.
+    void verwirfLesepuffer();
     // Reads the contents after the record header; true when points were delivered and the
     // attribute texts are to be fetched.
     bool leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punktfeld& punkte,
@@ -117,7 +116,12 @@ private:
     std::int32_t schreibTyp = -1;
     Dateikopf kopf;
     bool mitID = true;
-    std::vector<PunktXY> punktListe;
+    // The X, Y pairs of the record being read, as file bytes (16 per point); they are decoded
+    // once, straight into `punkte`. Valid until the next read of the main file.
+    std::span<const std::uint8_t> punktListe;
+    std::size_t punktAnzahl() const { return punktListe.size() / 16; }
+    double punktX(std::size_t i) const { return f64leAus(punktListe.data() + 16 * i); }
+    double punktY(std::size_t i) const { return f64leAus(punktListe.data() + 16 * i + 8); }
     std::vector<std::int32_t> teile;
     std::vector<double> zWerte;
     std::vector<double> mWerte;
@@ -125,9 +129,12 @@ private:
     std::int32_t versionsModus = 3;
 
     std::unique_ptr<Arbeitskopie> arbeitskopie_;
-    std::vector<std::uint8_t> index_;      // the whole index as last read
-    std::uint64_t shpLaenge_ = 0;          // main file length as last seen
-    std::vector<std::uint8_t> satzPuffer_; // bytes of the record being read, reused
+    std::vector<std::uint8_t> index_; // the whole index as last read
+    std::uint64_t shpLaenge_ = 0;     // main file length as last seen
+    // A window of main-file bytes read in one piece, starting at byte fensterStart_.
+    std::vector<std::uint8_t> fenster_;
+    std::uint64_t fensterStart_ = 0;
+    std::uint64_t fensterLaenge_ = 0;
     std::vector<std::int32_t> gelieferteTeile_;
     std::string fehler_;
 };
