@@ -37,6 +37,13 @@ bool endetAufShp(const std::string& name) {
     return ende == ".SHP";
 }
 
+// A file of the set in whatever spelling of its extension exists (sets copied from Windows
+// often say ".SHP", ".DBF"), the plain name when there is none.
+std::string begleiter(const std::string& basis, const char* endung) {
+    std::string gefunden = begleitDatei(basis + "shp", endung);
+    return gefunden.empty() ? basis + endung : gefunden;
+}
+
 // Z and M as the check sees them: rounded to 9 decimals through their text form.
 double runde9(double wert) {
     return textZuZahl(formatZahl(wert, "0.000000000"));
@@ -82,12 +89,12 @@ void VunInterface::oeffne(const std::string& Xdateiname) {
     dbeintrag = 0;
     try {
         basisName = name;
-        dbfName = basisName + "dbf";
+        dbfName = begleiter(basisName, "dbf");
         arbeitskopie_ = std::make_unique<Arbeitskopie>();
         tempDbfName = arbeitskopie_->kopiereVon(dbfName);
 
-        shpName = basisName + "shp";
-        shxName = basisName + "shx";
+        shpName = begleiter(basisName, "shp");
+        shxName = begleiter(basisName, "shx");
         // Only read here; a writer reopens the files for appending.
         shpNummer.oeffneLesend(shpName);
         shpLaenge_ = shpNummer.groesse();
@@ -109,7 +116,7 @@ void VunInterface::oeffne(const std::string& Xdateiname) {
         schreibTyp = AktShapetyp;
         AktZeiger = 0;
 
-        AktDatenbank.oeffne(tempDbfName, codepageVon(basisName + "cpg"));
+        AktDatenbank.oeffne(tempDbfName, codepageVon(begleiter(basisName, "cpg")));
         dbeintrag = AktDatenbank.feldAnzahl();
         if (DBanzahl > 0)
             AktDatenbank.geheZuLetzter();

@@ -121,6 +121,12 @@ TEST_F(Lesen, ShapeOpenNimmtShpInJederSchreibungUndDenPfadMitPunkt) {
     VunInterface ohnePunkt;
     EXPECT_FALSE(ohnePunkt.Shape_Open(ordner / "b"));
     EXPECT_FALSE(ohnePunkt.Shape_Open(ordner / "b.SHX"));
+    // A set copied from Windows with its extensions in capitals.
+    schreibeDateisatz(ordner / "GROSS.", 5, {zweiRinge()});
+    fs::rename(ordner / "GROSS.shp", ordner / "GROSS.SHP");
+    fs::rename(ordner / "GROSS.shx", ordner / "GROSS.Shx");
+    fs::rename(ordner / "GROSS.dbf", ordner / "GROSS.DBF");
+    EXPECT_TRUE(ohnePunkt.Shape_Open(ordner / "GROSS.shp")) << ohnePunkt.letzterFehler();
     schreibeDateisatz(ordner / "c", 5, {zweiRinge(), zweiRinge()});
     EXPECT_TRUE(ohnePunkt.Shape_Open(ordner / "c")) << ohnePunkt.letzterFehler();
     EXPECT_EQ(ohnePunkt.DBanzahl, 2);
@@ -738,4 +744,21 @@ TEST_F(Lesen, NutzerdateienBleibenUnveraendertUndKeineArbeitskopieBleibt) {
     fs::remove(ordner / "daten/naturalearth_lowres.dbf");
     EXPECT_FALSE(vun.Shape_Open(echt));
     EXPECT_TRUE(tmpInhalt().empty());
+}
+
+TEST_F(Lesen, SaetzeDieNachDemOeffnenAngehaengtWurdenWerdenGefunden) {
+    const std::string shp = schreibeDateisatz(ordner / "wachsend.", 5, {zweiRinge()});
+    VunInterface vun;
+    ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
+    ASSERT_TRUE(vun.Shape_GetCheck(0, punkte, wname, vunRing, lpp));
+    EXPECT_FALSE(vun.Shape_GetCheck(1, punkte, wname, vunRing, lpp));
+    // Both files grow in place, as an append by the writing side makes them grow.
+    const std::string zweite = ordner / "zweite.";
+    schreibeDateisatz(zweite, 5, {zweiRinge(), teileInhalt(5, {0}, quadrat)});
+    schreibeDatei(shp, leseDatei(zweite + "shp"));
+    schreibeDatei(ordner / "wachsend.shx", leseDatei(zweite + "shx"));
+    ASSERT_TRUE(vun.Shape_GetCheck(1, punkte, wname, vunRing, lpp)) << vun.letzterFehler();
+    EXPECT_EQ(lpp, (std::vector<std::int32_t>{0, 5}));
+    EXPECT_EQ(punkte(2, 0), 10.0);
+    EXPECT_EQ(wname, std::vector<std::string>{""}); // the working copy has one row
 }
