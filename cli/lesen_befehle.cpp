@@ -108,7 +108,7 @@ int dump(const Argumente& argumente) {
         }
         aus << "Record " << static_cast<long long>(i + 1) << ": ";
         if (vun.AktZeiger <= 0) {
-            aus << "no shape (index offset 0)\n";
+            aus << "no shape (index offset " << static_cast<long long>(vun.AktZeiger) << ")\n";
             continue;
         }
         const std::int32_t typ = vun.AktRecordTyp;
