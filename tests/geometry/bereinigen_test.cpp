@@ -104,6 +104,28 @@ TEST(KleineSchleifen, RueckkehrNaheDemBezugssegmentVerlegtDenVorgaenger) {
     erwartePunkte(erste(p, n), {{0, 0}, {6, 0}, {6, 0.2}, {0, 3}, {0, 0}}, 1e-9);
 }
 
+TEST(KleineSchleifen, RueckkehrZumBezugspunktMisstBisZumTreffpunkt) {
+    // The way back P4 -> P3 passes 0.3 from P0 at X = (0,0.3). Up to X the loop has area 32.95,
+    // up to P4 it would have 33.4: with a minimum of 33.2 only the first is cut.
+    std::vector<Punkt> p{{0, 0}, {10, 0}, {10, 5}, {3, 3}, {-3, -2.4}, {0, -5}, {0, 0}};
+    const int32_t n = geo::entferneKleineFlaechen(p.data(), anzahl(p), 0.5, 33.2);
+    ASSERT_EQ(n, 5);
+    erwartePunkte(erste(p, n), {{0, 0}, {0, 0.3}, {-3, -2.4}, {0, -5}, {0, 0}}, 1e-9);
+    auto unveraendert =
+        std::vector<Punkt>{{0, 0}, {10, 0}, {10, 5}, {3, 3}, {-3, -2.4}, {0, -5}, {0, 0}};
+    EXPECT_EQ(geo::entferneKleineFlaechen(unveraendert.data(), 7, 0.5, 32.9), 7);
+}
+
+TEST(KleineSchleifen, OhneBerechnetenTreffpunktWirdNichtsVerlegt) {
+    // P3 lies within t of the reference segment, but segment and cross piece are too small for
+    // a meeting point (determinant 8e-6). No point is computed, so nothing is cut or moved.
+    const std::vector<Punkt> ring{{-0.02, 0},         {0.02, 0},  {0.02, 1},
+                                  {0.00001, 0.00005}, {-0.02, 1}, {-0.02, 0}};
+    auto p = ring;
+    EXPECT_EQ(geo::entferneKleineFlaechen(p.data(), anzahl(p), 1e-4, 1.0), 6);
+    erwartePunkte(p, ring, 0);
+}
+
 TEST(KleineSchleifen, HoechstensDreiPunkteBleibenUnveraendert) {
     std::vector<Punkt> p{{0, 0}, {0.1, 0}, {0, 0}};
     for (const int32_t n : {3, 2, 1, 0})

@@ -81,6 +81,14 @@ TEST(Selbstschnitt, KollineareUeberlappungOhneBerechnetenPunktNenntEinenPunktAuf
     EXPECT_EQ(r.punkt, (Punkt{101, 200}));
 }
 
+TEST(Selbstschnitt, UeberlappungNenntZuerstDenEigenenEndpunkt) {
+    // Segment 3 covers segment 1 completely: P1 and P0 both lie on it; P1 comes first.
+    const auto p = verschoben({{0, 0}, {2, 0}, {3, 0}, {-1, 0}}, 100, 200);
+    const auto r = polygonTest(p, linie);
+    EXPECT_EQ(r.anzahl, 1);
+    EXPECT_EQ(r.punkt, (Punkt{102, 200}));
+}
+
 TEST(Selbstschnitt, BerechneterPunktBleibtTrotzSpaetererUeberlappung) {
     // The crossing at (1,1) is computed first; the later collinear pair (5, 7) keeps it.
     const std::vector<Punkt> p{{0, 0},   {2, 2},   {2, 0},   {0, 2},

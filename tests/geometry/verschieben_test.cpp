@@ -63,6 +63,9 @@ TEST(RingeAuseinander, PunktAufDerVerlaengerungBleibt) {
     geo::MultiPolygonVerschieben(a.data(), 2, b.data(), 2, 1.0, 0);
     EXPECT_EQ(b[0], (Punkt{10.5, 0}));
     EXPECT_EQ(b[1], (Punkt{20, 5}));
+    std::vector<Punkt> umgekehrt{{20, 5}, {10.5, 0}};
+    geo::MultiPolygonVerschieben(a.data(), 2, umgekehrt.data(), 2, 1.0, 0);
+    EXPECT_EQ(umgekehrt[1], (Punkt{10.5, 0}));
 }
 
 TEST(RingeAuseinander, BeideEndenEinesSegmentsWerdenGeschoben) {
