@@ -429,14 +429,15 @@ bool VunInterface::leseTeileUndPunkte(ByteReader& r) {
                            std::to_string(r.remaining()) + " bytes left)");
     const auto starts = r.take(4 * static_cast<std::size_t>(p));
     teile.resize(static_cast<std::size_t>(p) + 1);
-    // Every part must lie inside the point list and hold at least one point, or a caller that
-    // walks the parts by `lpp` would index outside `punkte`.
+    // Every part must lie inside the point list and the starts must not descend, or a caller
+    // that walks the parts by `lpp` would index outside `punkte`. Equal starts are an empty
+    // part: a fault the check reports, not a reason to stop reading.
     for (std::size_t k = 0; k < static_cast<std::size_t>(p); ++k) {
         const auto s = static_cast<std::int32_t>(u32leAus(starts.data() + 4 * k));
-        if (s < 0 || s >= n)
+        if (s < 0 || s > n)
             throw FormatFehler("part " + std::to_string(k + 1) + " starts at " + std::to_string(s) +
                                ", outside the " + std::to_string(n) + " points");
-        if (k > 0 && s <= teile[k - 1])
+        if (k > 0 && s < teile[k - 1])
             throw FormatFehler("part starts do not ascend: part " + std::to_string(k + 1) +
                                " starts at " + std::to_string(s) + " after " +
                                std::to_string(teile[k - 1]));
@@ -498,6 +499,7 @@ void VunInterface::uebertrageLinie(Punktfeld& punkte, bool mitZM) {
         std::int32_t start;
         std::int32_t ende;
         std::string anfangX, anfangY, schlussX, schlussY;
+        bool leer; // a part without points has no ends to match
     };
     const std::size_t anzahl = teile.size() - 1;
     std::vector<Teil> tabelle;
@@ -505,11 +507,15 @@ void VunInterface::uebertrageLinie(Punktfeld& punkte, bool mitZM) {
     for (std::size_t k = 0; k < anzahl; ++k) {
         const std::int32_t start = teile[k];
         const std::int32_t ende = teile[k + 1] - 1;
+        if (ende < start) {
+            tabelle.push_back(Teil{start, ende, "", "", "", "", true});
+            continue;
+        }
         const auto a = static_cast<std::size_t>(start);
         const auto e = static_cast<std::size_t>(ende);
         tabelle.push_back(Teil{start, ende, formatZahl(punktX(a), "0.000"),
                                formatZahl(punktY(a), "0.000"), formatZahl(punktX(e), "0.000"),
-                               formatZahl(punktY(e), "0.000")});
+                               formatZahl(punktY(e), "0.000"), false});
     }
     bool fertig = false;
     for (std::size_t k = 0; !fertig && k + 1 < anzahl; ++k) {
@@ -517,7 +523,8 @@ void VunInterface::uebertrageLinie(Punktfeld& punkte, bool mitZM) {
         for (;;) {
             bool getroffen = false;
             for (std::size_t j = k + 1; j < anzahl && !getroffen; ++j)
-                getroffen = tabelle[j].schlussX == tabelle[k].anfangX &&
+                getroffen = !tabelle[j].leer && !tabelle[k].leer &&
+                            tabelle[j].schlussX == tabelle[k].anfangX &&
                             tabelle[j].schlussY == tabelle[k].anfangY;
             if (!getroffen)
                 break;
@@ -550,7 +557,8 @@ void VunInterface::uebertrageLinie(Punktfeld& punkte, bool mitZM) {
         kopiere(0, vorlauf - 1);
     for (const auto& t : tabelle) {
         gelieferteTeile_.push_back(static_cast<std::int32_t>(zeile));
-        kopiere(static_cast<std::size_t>(t.start), static_cast<std::size_t>(t.ende));
+        if (!t.leer)
+            kopiere(static_cast<std::size_t>(t.start), static_cast<std::size_t>(t.ende));
     }
     gelieferteTeile_.push_back(static_cast<std::int32_t>(n));
 }

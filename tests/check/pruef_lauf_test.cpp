@@ -1,7 +1,10 @@
 #include "check/bericht_texte.h"
 #include "check/pruef_lauf.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <shapefil.h>
+#include <unistd.h>
 #include <map>
 #include <set>
 
@@ -170,4 +173,39 @@ TEST(PruefLauf, StatusZeigtRingfortschritt) {
               anzeige.status.end());
     ASSERT_FALSE(anzeige.status.empty());
     EXPECT_EQ(anzeige.status.back(), "");
+}
+
+TEST(PruefLauf, LeererTeilIstZuWenigPunkteUndDerLaufGehtWeiter) {
+    const std::string basis = (std::filesystem::temp_directory_path() /
+                               ("trelvik-leer-" + std::to_string(::getpid())))
+                                  .string();
+    SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
+    DBFHandle dbf = DBFCreate(basis.c_str());
+    ASSERT_NE(shp, nullptr);
+    ASSERT_NE(dbf, nullptr);
+    DBFAddField(dbf, "ID", FTInteger, 5, 0);
+    // Record 1: a square ring, then a part without points. Record 2: a sliver.
+    double x[] = {0, 0, 100, 100, 0}, y[] = {0, 100, 100, 0, 0};
+    int starts[] = {0, 5};
+    SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, 2, starts, nullptr, 5, x, y, nullptr, nullptr);
+    SHPWriteObject(shp, -1, o);
+    SHPDestroyObject(o);
+    double sx[] = {0, 0, 1, 1, 0}, sy[] = {0, 1, 1, 0, 0};
+    o = SHPCreateSimpleObject(SHPT_POLYGON, 5, sx, sy, nullptr);
+    SHPWriteObject(shp, -1, o);
+    SHPDestroyObject(o);
+    DBFWriteIntegerAttribute(dbf, 0, 0, 1);
+    DBFWriteIntegerAttribute(dbf, 1, 0, 2);
+    SHPClose(shp);
+    DBFClose(dbf);
+
+    const GeometriePruefung p = pruefeGeometrie(basis + ".shp", 0.25, 25);
+    for (const char* endung : {".shp", ".shx", ".dbf"})
+        std::filesystem::remove(basis + endung);
+    EXPECT_TRUE(p.vollstaendig) << p.grund;
+    ASSERT_EQ(p.saetze.size(), 2u);
+    EXPECT_TRUE(p.saetze[0].zuWenigPunkte);
+    EXPECT_EQ(p.saetze[0].teile, 2);
+    EXPECT_TRUE(p.saetze[1].flaecheZuKlein);
+    EXPECT_EQ(p.teileGeprueft, 3);
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <random>
 #include <sys/stat.h>
 
@@ -564,8 +565,8 @@ TEST_F(KaputteDatei, UnsinnigeAnzahlen) {
 TEST_F(KaputteDatei, TeilanfaengeAusserhalbOderNichtAufsteigend) {
     // Record 0 has two parts starting at 0 and 5 of 9 points.
     const std::size_t zweiterStart = 100 + 8 + 4 + 32 + 8 + 4;
-    const std::pair<std::int32_t, std::int32_t> faelle[] = {{0, 9}, {0, 12}, {0, -1}, {6, 2},
-                                                            {5, 5}, {-3, 5}, {9, 0}};
+    const std::pair<std::int32_t, std::int32_t> faelle[] = {{0, 10}, {0, 12}, {0, -1}, {6, 2},
+                                                            {-3, 5}, {10, 10}};
     const Bytes original = leseDatei(shp);
     for (const auto& [erster, zweiterWert] : faelle) {
         schreibeDatei(shp, original);
@@ -575,6 +576,18 @@ TEST_F(KaputteDatei, TeilanfaengeAusserhalbOderNichtAufsteigend) {
         EXPECT_NE(grund.find("part"), std::string::npos) << grund;
         EXPECT_EQ(lpp, std::vector<std::int32_t>{0});
         EXPECT_TRUE(punkte.eindimensional());
+    }
+    // Equal starts and a start at the point count are empty parts: read, and walkable.
+    for (const auto& [erster, zweiterWert, erwartet] :
+         {std::tuple{0, 9, std::vector<std::int32_t>{0, 9, 9}},
+          std::tuple{5, 5, std::vector<std::int32_t>{5, 5, 9}},
+          std::tuple{9, 9, std::vector<std::int32_t>{9, 9, 9}}}) {
+        schreibeDatei(shp, original);
+        ueberschreibe(shp, zweiterStart - 4, le(erster));
+        ueberschreibe(shp, zweiterStart, le(zweiterWert));
+        EXPECT_TRUE(hole(0)) << erster << ", " << zweiterWert << ": " << grund;
+        EXPECT_EQ(lpp, erwartet);
+        EXPECT_EQ(punkte.zeilen(), 9u); // as Shape_Get delivered them
     }
     // A first part that does not start at 0 leaves points outside every part but is no
     // danger to a caller.
@@ -761,4 +774,23 @@ TEST_F(Lesen, SaetzeDieNachDemOeffnenAngehaengtWurdenWerdenGefunden) {
     EXPECT_EQ(lpp, (std::vector<std::int32_t>{0, 5}));
     EXPECT_EQ(punkte(2, 0), 10.0);
     EXPECT_EQ(wname, std::vector<std::string>{""}); // the working copy has one row
+}
+
+TEST_F(Lesen, LeereLinienteileWerdenGeliefert) {
+    // Parts (0, 2, 2, 6): the second part has no points; the last part ends where the first
+    // begins.
+    const std::vector<XY> punkteListe = {{0, 0}, {1, 0}, {5, 5}, {6, 6}, {7, 7}, {0, 0}};
+    const std::string shp =
+        schreibeDateisatz(ordner / "leer.", 3,
+                          {teileInhalt(3, {0, 2, 2, 6}, punkteListe),
+                           teileInhalt(3, {0, 6}, punkteListe)});
+    VunInterface vun;
+    ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
+    ASSERT_TRUE(vun.Shape_GetCheck(0, punkte, wname, vunRing, lpp)) << vun.letzterFehler();
+    EXPECT_EQ(lpp, (std::vector<std::int32_t>{0, 2, 2, 6, 6}));
+    ASSERT_TRUE(vun.Shape_Get(0, punkte, wname)) << vun.letzterFehler();
+    ASSERT_EQ(punkte.zeilen(), 6u);
+    EXPECT_EQ(punkte(0, 0), 5); // the third part moved before the first
+    ASSERT_TRUE(vun.Shape_GetCheck(1, punkte, wname, vunRing, lpp)) << vun.letzterFehler();
+    EXPECT_EQ(lpp, (std::vector<std::int32_t>{0, 6, 6}));
 }
