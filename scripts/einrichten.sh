@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-release}
 
-pakete=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libshp-dev binutils locales)
+pakete=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libshp-dev binutils locales
+        qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation
+        poppler-utils xvfb xauth cups printer-driver-cups-pdf)
 fehlend=()
 for p in "${pakete[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || fehlend+=("$p")
