@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace trelvik {
 
@@ -19,8 +20,16 @@ std::string systemGrund() {
 } // namespace
 
 void Datei::oeffneLesend(const std::string& pfad) {
+    oeffne(pfad, O_RDONLY);
+}
+
+void Datei::oeffneSchreibend(const std::string& pfad) {
+    oeffne(pfad, O_RDWR);
+}
+
+void Datei::oeffne(const std::string& pfad, int art) {
     schliesse();
-    const int fd = ::open(pfad.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(pfad.c_str(), art | O_CLOEXEC);
     if (fd < 0)
         throw std::runtime_error("cannot open " + pfad + ": " + systemGrund());
     struct stat st {};
@@ -31,6 +40,40 @@ void Datei::oeffneLesend(const std::string& pfad) {
     }
     fd_ = fd;
     pfad_ = pfad;
+}
+
+void Datei::erzeuge(const std::string& pfad, std::span<const std::uint8_t> inhalt) {
+    const int fd = ::open(pfad.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw std::runtime_error("cannot create " + pfad + ": " + systemGrund());
+    Datei d;
+    d.fd_ = fd;
+    d.pfad_ = pfad;
+    d.schreibeAb(0, inhalt);
+    if (::close(d.fd_) != 0) {
+        d.fd_ = -1;
+        throw std::runtime_error("cannot write " + pfad + ": " + systemGrund());
+    }
+    d.fd_ = -1;
+}
+
+void Datei::schreibeAb(std::uint64_t position, std::span<const std::uint8_t> quelle) {
+    if (fd_ < 0)
+        throw std::runtime_error("file not open");
+    std::size_t geschrieben = 0;
+    while (geschrieben < quelle.size()) {
+        const std::uint64_t stelle = position + geschrieben;
+        if (stelle > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+            throw std::runtime_error("cannot write " + pfad_ + ": position out of range");
+        const ssize_t n = ::pwrite(fd_, quelle.data() + geschrieben, quelle.size() - geschrieben,
+                                   static_cast<off_t>(stelle));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::runtime_error("cannot write " + pfad_ + ": " + systemGrund());
+        }
+        geschrieben += static_cast<std::size_t>(n);
+    }
 }
 
 void Datei::schliesse() {
@@ -68,6 +111,14 @@ std::size_t Datei::liesAb(std::uint64_t position, std::span<std::uint8_t> ziel) 
         gelesen += static_cast<std::size_t>(n);
     }
     return gelesen;
+}
+
+void kopiereDatei(const std::string& quelle, const std::string& ziel) {
+    Datei ein;
+    ein.oeffneLesend(quelle);
+    std::vector<std::uint8_t> inhalt(static_cast<std::size_t>(ein.groesse()));
+    inhalt.resize(ein.liesAb(0, inhalt));
+    Datei::erzeuge(ziel, inhalt);
 }
 
 } // namespace trelvik

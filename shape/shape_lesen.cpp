@@ -151,13 +151,17 @@ bool VunInterface::Shape_Close() {
 bool VunInterface::schliesseAlles() {
     shpNummer.schliesse();
     shxNummer.schliesse();
+    schreibend_ = false;
     index_.clear();
     verwirfLesepuffer();
     const bool tabelleOffen = AktDatenbank.offen();
     try {
         AktDatenbank.schliesse();
-        // The writing half copies the working copy back over dbfName here when `geschrieben`
-        // is set, after the table is flushed and before the copy is removed.
+        // Appended rows live in the working copy until here.
+        if (geschrieben && tabelleOffen && !tempDbfName.empty()) {
+            geschrieben = false;
+            kopiereDatei(tempDbfName, dbfName);
+        }
     } catch (...) {
         arbeitskopie_.reset();
         tempDbfName.clear();

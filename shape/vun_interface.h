@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -47,6 +48,35 @@ public:
     // Closes main file and index, releases the table and removes the working copy. False when
     // no table was open.
     bool Shape_Close();
+
+    // --- Writing --------------------------------------------------------------------------
+    // Field descriptions of a new table: one row per field with at least three columns, field
+    // name (first 8 characters used), engine type code (10 text, 4 long integer, 1 Boolean,
+    // 2 byte, 3 integer, 5 currency, 6 single, 7 double, 8 date, 12 memo) and size, as texts.
+    using Felder = std::vector<std::vector<std::string>>;
+
+    // Creates an empty file set of type `typ`: main file and index with headers only and an
+    // empty table (with a leading "ID" field when `mitID`). Files of the same name are deleted
+    // first, unless one of them may not be written. Rings are written clockwise with
+    // `aktVersion` false, counter-clockwise with true.
+    bool Shape_New(const std::string& Xdateiname, std::int32_t typ, const Felder& fname,
+                   bool aktVersion, bool mitID);
+    // One record of one part (or a point, or all points of a multipoint), with its attribute
+    // values. `punkte` is rounded to 8 decimals in place; single rings get the orientation of
+    // the convention (their rows are reversed in place when needed).
+    bool Shape_Append(Punktfeld& punkte, const std::vector<std::string>& wname);
+    // One record of the parts that start at `lineP`, in the caller's order and orientation.
+    bool Shape_AppendRing(Punktfeld& punkte, const std::vector<std::string>& wname,
+                          const std::vector<std::int32_t>& lineP);
+    bool Shape_AppendNull();
+    // Rewrites the ring orientation of every polygon record of the open file set in place.
+    bool Shape_SwapArea(bool aktVersion);
+    // One line "X Y value" per vertex of every record, the value being attribute field
+    // min(showfield, dbeintrag) (1-based), or Z / M with showfield dbeintrag + 1 / + 2.
+    bool Shape_Export(std::ostream* out, std::int32_t showfield);
+    // False for an empty path, a file that may not be written, or a missing or read-only
+    // folder of a file that does not exist.
+    static bool istSchreibbar(const std::string& pfad);
 
     // Why the last public operation failed ("" after a success).
     const std::string& letzterFehler() const { return fehler_; }
@@ -105,6 +135,22 @@ private:
     void uebertrageLinie(Punktfeld& punkte, bool mitZM);
     void holeAttribute(std::int32_t zeiger, std::vector<std::string>& wname);
     std::string infoKopf() const;
+    void neu(const std::string& Xdateiname, std::int32_t typ, const Felder& fname,
+             bool aktVersion);
+    void dbfAnlegen(const Felder& fname);
+    void dbfSatzAnhaengen(const std::vector<std::string>& wname, std::int32_t id);
+    void oeffneZumSchreiben();
+    void haengeSatzAn(std::int32_t typ, const std::vector<std::uint8_t>& inhalt);
+    void schreibeKoepfe();
+    void erweitereBox(const Punktfeld& punkte);
+    std::vector<std::uint8_t> satzInhalt(std::int32_t typ, const Punktfeld& punkte,
+                                         const std::vector<std::int32_t>& teilStarts) const;
+    void dreheSatz(std::int32_t offset);
+    void schreibeSatz(const std::vector<std::uint8_t>& inhalt, const Punktfeld& punkte,
+                      const std::vector<std::string>& wname, bool mitBox);
+    static void rundePunkte(Punktfeld& punkte);
+    static void dreheZeilen(Punktfeld& punkte, std::size_t von, std::size_t bis);
+    static double rundeAcht(double wert);
 
     std::string basisName;
     std::string dbfName;
@@ -116,6 +162,7 @@ private:
     std::int32_t schreibTyp = -1;
     Dateikopf kopf;
     bool mitID = true;
+    bool schreibend_ = false; // main file and index are open for writing
     // The X, Y pairs of the record being read, as file bytes (16 per point); they are decoded
     // once, straight into `punkte`. Valid until the next read of the main file.
     std::span<const std::uint8_t> punktListe;
