@@ -20,6 +20,9 @@ std::string trimmen(std::string_view text);
 std::string grossSchreiben(std::string_view utf8);
 // Windows-1252 bytes as UTF-8 (for names read straight from binary files).
 std::string ausWindows1252(std::string_view bytes);
+// UTF-8 text as Windows-1252 bytes, one per character; a character the code page lacks, and
+// a byte that is no valid UTF-8, become "?".
+std::string inWindows1252(std::string_view utf8);
 
 inline constexpr std::string_view zeilenEnde = "\r\n";
 

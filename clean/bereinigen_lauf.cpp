@@ -1,0 +1,341 @@
+#include "clean/bereinigen_lauf.h"
+
+#include "app/texte.h"
+#include "app/zahlen.h"
+#include "clean/dbf_schreiber.h"
+#include "clean/teil_bereinigen.h"
+#include "geometry/bindung/bindung.h"
+#include "shape/vun_interface.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace trelvik {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool existiert(const std::string& pfad) {
+    struct stat st {};
+    return ::lstat(pfad.c_str(), &st) == 0;
+}
+
+void loesche(const std::string& pfad) {
+    if (existiert(pfad))
+        ::unlink(pfad.c_str());
+}
+
+std::string absolut(const std::string& pfad) {
+    std::error_code fehler;
+    const fs::path p = fs::absolute(fs::path(pfad), fehler);
+    return (fehler ? fs::path(pfad) : p).lexically_normal().string();
+}
+
+// One record's kept parts, as they go to the writer.
+struct Satz {
+    std::vector<Punkt> punkte;
+    std::vector<ZM> zm;
+    std::vector<std::int32_t> starts;
+};
+
+Punktfeld alsPunktfeld(const Satz& s, bool mitZM) {
+    Punktfeld p;
+    p.groesseAendern(s.punkte.size(), mitZM ? 4 : 2);
+    for (std::size_t i = 0; i < s.punkte.size(); ++i) {
+        p(i, 0) = s.punkte[i].x;
+        p(i, 1) = s.punkte[i].y;
+        if (mitZM) {
+            p(i, 2) = s.zm[i].z;
+            p(i, 3) = s.zm[i].m;
+        }
+    }
+    return p;
+}
+
+class Lauf {
+public:
+    Lauf(const std::string& quelle, const std::string& ziel, const Attributliste& attribute,
+         const BereinigungsOptionen& o, const Melder& melden, const Fortschritt& fortschritt)
+        : S(quelle), T(ziel), B(ziel.substr(0, ziel.size() - 3)), liste(attribute), opt(o),
+          melden_(melden), fortschritt_(fortschritt) {}
+
+    BereinigungsErgebnis fuehreAus();
+
+private:
+    void melde(const std::string& text) {
+        if (melden_)
+            melden_(text);
+    }
+    bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur);
+    void entferneZiel();
+
+    const std::string S;
+    const std::string T;
+    const std::string B;
+    const Attributliste& liste;
+    const BereinigungsOptionen& opt;
+    const Melder& melden_;
+    const Fortschritt& fortschritt_;
+    BereinigungsErgebnis erg;
+    bool polygon = false;
+    double D = 0;
+    double A = 0;
+};
+
+// Steps b to e for one part; true when the part is kept.
+bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
+    bool geschlossen = polygon;
+    if (opt.vereinfachen)
+        vereinfacheTeil(pts, D, geschlossen, spur);
+    const auto letzter = [&] { return static_cast<std::int32_t>(pts.size()) - 1; };
+    double umfang = 0;
+    double kuerzeste = 0;
+    double flaeche = geo::areaBerechnen(pts.data(), letzter(), &umfang, &kuerzeste);
+    Punkt stelle{0, 0};
+    const std::int32_t abstandBis = polygon ? letzter() - 1 : letzter();
+    const double minDist = geo::LaengeBerechnen(pts.data(), std::max(abstandBis, 0), &stelle, D);
+    if (!(opt.kleineFlaechenEntfernen && polygon))
+        flaeche = 2 * A; // the area test passes
+    if (std::fabs(flaeche) < A)
+        return false;
+    if (minDist < D) {
+        if (opt.punkteEntfernen) {
+            bereinigeTeil(pts, D, geschlossen, A, spur);
+            if (polygon && pts.size() >= 3) {
+                geo::LaengeVerschieben(pts.data(), letzter() - 1, D);
+                pts.back() = pts.front(); // the ring stays closed
+                if (spur != nullptr)
+                    spur->zm.back() = spur->zm.front();
+            } else if (!polygon && pts.size() >= 2) {
+                geo::LaengeVerschieben(pts.data(), letzter(), D);
+            }
+        }
+        flaeche = geo::areaBerechnen(pts.data(), letzter(), &umfang, &kuerzeste);
+        if (!polygon)
+            flaeche = 2 * A;
+    }
+    if (std::fabs(flaeche) < A || umfang < D)
+        return false;
+    return letzter() >= (polygon ? 2 : 1);
+}
+
+void Lauf::entferneZiel() {
+    for (const char* endung : {"shp", "shx", "dbf", "dbfx", "cpg", "prj"})
+        loesche(B + endung);
+}
+
+BereinigungsErgebnis Lauf::fuehreAus() {
+    // The companions this run writes or replaces; a read-only one stops it before anything is
+    // written, with the message of the write test.
+    for (const std::string& pfad : {T, B + "dbf", B + "shx", B + "sbn", B + "sbx", B + "cpg",
+                                    B + "prj", B + "dbfx"}) {
+        if (!checkReadOnly(pfad, true, melden_)) {
+            erg.grund = "Datei/Verzeichnis ist schreibgeschützt.";
+            return erg;
+        }
+    }
+    D = textZuZahl(std::string_view(opt.minAbstandText)) / 100;
+    A = textZuZahl(std::string_view(opt.minFlaecheText));
+    const VunInterface::Felder felder = {{"ID", formatCheck(4, "0"), formatCheck(10, "0")}};
+
+    VunInterface quelle;
+    if (!quelle.Shape_Open(S)) {
+        // Nothing is written for a source that cannot be read.
+        erg.grund = "cannot open " + S + ": " + quelle.letzterFehler();
+        melde("Das Shape konnte nicht geöffnet werden!");
+        return erg;
+    }
+    erg.gelaufen = true;
+    const std::int32_t typ = quelle.AktShapetyp;
+    polygon = typ % 10 == 5;
+    const bool mitZM = typ >= shapetyp::pointZ && typ <= shapetyp::multiPointM;
+
+    loesche(B + "dbfx");
+    std::unique_ptr<DbfSchreiber> tabelle;
+    std::string tabellenFehler;
+    try {
+        tabelle = std::make_unique<DbfSchreiber>(B + "dbfx");
+        tabelle->schreibeDbfKopf(liste);
+    } catch (const std::exception& e) {
+        tabellenFehler = e.what();
+        tabelle.reset();
+    }
+
+    VunInterface ziel;
+    const bool erstellt =
+        tabelle != nullptr && ziel.Shape_New(T, typ, felder, false, false);
+    std::string lesefehler;
+    if (erstellt) {
+        // The cleaned copy keeps the source's coordinate system.
+        const std::string prj = begleitDatei(S, "prj");
+        try {
+            if (!prj.empty())
+                kopiereDatei(prj, B + "prj");
+            else
+                loesche(B + "prj");
+        } catch (const std::exception& e) {
+            lesefehler = e.what();
+        }
+    }
+
+    Punktfeld punkte;
+    std::vector<std::string> werte;
+    std::int32_t ringe = 0;
+    std::vector<std::int32_t> lpp;
+    std::int32_t nummer = 0;
+    const std::int32_t alle = quelle.DBanzahl;
+    for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle; ++i) {
+        if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
+            lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
+            break;
+        }
+        ++erg.gelesen;
+        Satz satz;
+        for (std::int32_t t = 0; t < ringe; ++t) {
+            ++erg.teileGelesen;
+            const auto von = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t)]);
+            const auto bis = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t) + 1]);
+            std::vector<Punkt> pts;
+            pts.reserve(bis - von + 1);
+            std::vector<ZM> zm;
+            for (std::size_t k = von; k < bis; ++k) {
+                pts.push_back({punkte(k, 0), punkte(k, 1)});
+                if (mitZM)
+                    zm.push_back({punkte(k, 2), punkte(k, 3)});
+            }
+            std::unique_ptr<ZMSpur> spur;
+            if (mitZM)
+                spur = std::make_unique<ZMSpur>(pts, zm);
+            if (pts.empty() || !bearbeiteTeil(pts, spur.get())) {
+                ++erg.teileVerworfen;
+                continue;
+            }
+            satz.starts.push_back(static_cast<std::int32_t>(satz.punkte.size()));
+            satz.punkte.insert(satz.punkte.end(), pts.begin(), pts.end());
+            if (mitZM)
+                satz.zm.insert(satz.zm.end(), spur->zm.begin(), spur->zm.end());
+        }
+        if (satz.starts.empty()) {
+            ++erg.verworfen;
+        } else {
+            if (opt.ringeAnpassen)
+                ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
+            ++nummer;
+            Punktfeld feld = alsPunktfeld(satz, mitZM);
+            if (ziel.Shape_AppendRing(feld, {formatCheck(nummer, "0")}, satz.starts)) {
+                tabelle->schreibeDbfSatz(werte);
+            } else {
+                // No row without its shape; the next record takes the number.
+                --nummer;
+                ++erg.ohneGeometrie;
+                if (erg.grund.empty())
+                    erg.grund = "record " + std::to_string(i + 1) +
+                                " could not be written: " + ziel.letzterFehler();
+            }
+        }
+        if (fortschritt_)
+            fortschritt_(i + 1, alle);
+    }
+    erg.geschrieben = nummer;
+
+    quelle.Shape_Close();
+    const bool zielGeschlossen = erstellt && ziel.Shape_Close();
+    bool tabelleFertig = false;
+    if (tabelle != nullptr) {
+        try {
+            tabelle->schliesseDbf(nummer);
+            erg.ueberlaeufe = tabelle->ueberlaeufe();
+            tabelle.reset();
+            if (erstellt) {
+                loesche(B + "dbf");
+                if (std::rename((B + "dbfx").c_str(), (B + "dbf").c_str()) != 0)
+                    throw std::runtime_error("cannot rename " + B + "dbfx");
+                tabelleFertig = true;
+            }
+        } catch (const std::exception& e) {
+            tabellenFehler = e.what();
+        }
+    }
+    loesche(B + "dbfx");
+
+    if (!tabellenFehler.empty() || (erstellt && !tabelleFertig)) {
+        melde("DBase-Datei konnte nicht erstellt werden.");
+        if (erg.grund.empty())
+            erg.grund = "the attribute table could not be written: " + tabellenFehler;
+    }
+    if (!erstellt || !zielGeschlossen || !lesefehler.empty()) {
+        melde("Shape konnte nicht erstellt werden.");
+        if (!lesefehler.empty())
+            erg.grund = lesefehler;
+        else if (erg.grund.empty())
+            erg.grund = "the target could not be created: " + ziel.letzterFehler();
+        // A half-written copy is no cleaned file: nothing of it stays.
+        entferneZiel();
+        return erg;
+    }
+    if (erg.ueberlaeufe > 0)
+        melde("Werte, die nicht in ihre Spalte passen, wurden mit * gefüllt: " +
+              std::to_string(erg.ueberlaeufe));
+    if (erg.ohneGeometrie > 0)
+        melde("Datensätze, deren Geometrie nicht geschrieben werden konnte, wurden ausgelassen: " +
+              std::to_string(erg.ohneGeometrie));
+    erg.erfolgreich = tabelleFertig && erg.ohneGeometrie == 0;
+    return erg;
+}
+
+} // namespace
+
+bool gleicherShapeName(const std::string& a, const std::string& b) {
+    if (grossSchreiben(absolut(a)) == grossSchreiben(absolut(b)))
+        return true;
+    std::error_code fehler;
+    return fs::equivalent(fs::path(a), fs::path(b), fehler) && !fehler;
+}
+
+BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& ziel,
+                                const Attributliste& attribute, const BereinigungsOptionen& o,
+                                const Melder& melden, const Fortschritt& fortschritt) {
+    BereinigungsErgebnis erg;
+    if (attribute.empty()) {
+        erg.grund = "the list of required attributes is empty";
+        return erg;
+    }
+    if (quelle.empty() || dateiSuchen(quelle, 0).empty()) {
+        erg.grund = "the source does not exist: " + quelle;
+        return erg;
+    }
+    if (ziel.empty()) {
+        erg.grund = "no target given";
+        return erg;
+    }
+    if (ziel.size() < 5 || grossSchreiben(ziel.substr(ziel.size() - 4)) != ".SHP") {
+        erg.grund = "the target must end in .shp: " + ziel;
+        return erg;
+    }
+    if (gleicherShapeName(quelle, ziel)) {
+        if (melden)
+            melden("Bitte einen anderen Shape-Namen angeben.");
+        erg.grund = "the target is the source";
+        return erg;
+    }
+    try {
+        Lauf lauf(quelle, ziel, attribute, o, melden, fortschritt);
+        return lauf.fuehreAus();
+    } catch (const std::exception& e) {
+        // The geometry library missing, or memory exhausted: the run stops here.
+        erg.grund = e.what();
+        const std::string basis = ziel.substr(0, ziel.size() - 3);
+        for (const char* endung : {"shp", "shx", "dbf", "dbfx", "cpg", "prj"})
+            loesche(basis + endung);
+        if (melden)
+            melden("Shape konnte nicht erstellt werden.");
+        return erg;
+    }
+}
+
+} // namespace trelvik

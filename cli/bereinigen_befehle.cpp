@@ -1,0 +1,162 @@
+// trelvik-cli clean, export and swap: the writing jobs.
+#include "app/dateien.h"
+#include "check/attributliste.h"
+#include "clean/bereinigen_lauf.h"
+#include "cli/befehle.h"
+#include "shape/vun_interface.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+namespace trelvik::cli {
+
+namespace {
+
+void meldung(const std::string& text) {
+    std::cerr << "trelvik-cli: " << text << '\n';
+}
+
+int bereinigeBefehl(const Argumente& argumente) {
+    BereinigungsOptionen o;
+    std::string attributDatei;
+    std::vector<std::string> dateien;
+    for (std::size_t i = 0; i < argumente.size(); ++i) {
+        const std::string& a = argumente[i];
+        const auto wert = [&](std::string& ziel) {
+            if (i + 1 >= argumente.size())
+                return false;
+            ziel = argumente[++i];
+            return true;
+        };
+        if (a == "--simplify") {
+            o.vereinfachen = true;
+        } else if (a == "--remove-points") {
+            o.punkteEntfernen = true;
+        } else if (a == "--remove-small-areas") {
+            o.kleineFlaechenEntfernen = true;
+        } else if (a == "--adapt-rings") {
+            o.ringeAnpassen = true;
+        } else if (a == "--min-distance") {
+            if (!wert(o.minAbstandText))
+                return scheitern("--min-distance needs a value in centimetres");
+        } else if (a == "--min-area") {
+            if (!wert(o.minFlaecheText))
+                return scheitern("--min-area needs a value in square metres");
+        } else if (a == "--attributes") {
+            if (!wert(attributDatei))
+                return scheitern("--attributes needs a file");
+        } else if (a.rfind("--", 0) == 0) {
+            return scheitern("unknown option " + a);
+        } else {
+            dateien.push_back(a);
+        }
+    }
+    if (dateien.size() != 2)
+        return scheitern("clean needs SOURCE.shp and TARGET.shp");
+    const std::string& quelle = dateien[0];
+    const std::string& ziel = dateien[1];
+    if (dateiSuchen(quelle, 0).empty())
+        return scheitern("cannot clean " + quelle + ": no such file");
+    if (attributDatei.empty())
+        attributDatei = attributDateiPfad(programmOrdner());
+    Attributliste liste = leseAttributliste(attributDatei, meldung);
+    if (liste.empty())
+        return scheitern("the list of required attributes " + attributDatei + " is empty");
+    // The columns get their values where the check matches them.
+    vergleicheAttribute(leseTabellenFelder(begleitDatei(quelle, "dbf")), liste);
+
+    const bool terminal = ::isatty(2) != 0;
+    bool fortschrittGezeigt = false;
+    const BereinigungsErgebnis e =
+        bereinigen(quelle, ziel, liste, o, meldung, [&](std::int32_t erledigt, std::int32_t alle) {
+            if (!terminal || alle < 1000 || (erledigt % 256 != 0 && erledigt != alle))
+                return;
+            std::fprintf(stderr, "\r%s: %d/%d records", quelle.c_str(), erledigt, alle);
+            fortschrittGezeigt = true;
+        });
+    if (fortschrittGezeigt)
+        std::fprintf(stderr, "\r\033[K");
+    if (!e.gelaufen || !e.erfolgreich)
+        return scheitern("cannot clean " + quelle + ": " + e.grund);
+    std::cout << "records read:    " << e.gelesen << '\n'
+              << "records written: " << e.geschrieben << '\n'
+              << "records dropped: " << e.verworfen << '\n'
+              << "parts read:      " << e.teileGelesen << '\n'
+              << "parts dropped:   " << e.teileVerworfen << '\n';
+    if (e.ueberlaeufe > 0)
+        std::cout << "values too wide for their column, written as *: " << e.ueberlaeufe << '\n';
+    std::cout.flush();
+    return std::cout ? erfolg : scheitern("cannot write the summary");
+}
+
+int exportBefehl(const Argumente& argumente) {
+    std::string feld;
+    std::vector<std::string> dateien;
+    for (std::size_t i = 0; i < argumente.size(); ++i) {
+        if (argumente[i] == "--field" && i + 1 < argumente.size())
+            feld = argumente[++i];
+        else if (argumente[i].rfind("--", 0) == 0)
+            return scheitern("unknown option or missing value: " + argumente[i]);
+        else
+            dateien.push_back(argumente[i]);
+    }
+    if (dateien.size() != 2 || feld.empty())
+        return scheitern("export needs FILE.shp OUT.txt --field N");
+    char* ende = nullptr;
+    const long nummer = std::strtol(feld.c_str(), &ende, 10);
+    if (ende == feld.c_str() || *ende != '\0' || nummer < 1 || nummer > 100000)
+        return scheitern("--field needs a field number from 1");
+    VunInterface v;
+    if (!v.Shape_Open(dateien[0]))
+        return scheitern("cannot open " + dateien[0] + ": " + v.letzterFehler());
+    std::ofstream aus(dateien[1], std::ios::binary | std::ios::trunc);
+    if (!aus)
+        return scheitern("cannot write " + dateien[1]);
+    if (!v.Shape_Export(&aus, static_cast<std::int32_t>(nummer)))
+        return scheitern("cannot export " + dateien[0] + ": " + v.letzterFehler());
+    return erfolg;
+}
+
+int dreheBefehl(const Argumente& argumente) {
+    bool gegen = false;
+    std::vector<std::string> dateien;
+    for (const std::string& a : argumente) {
+        if (a == "--ccw")
+            gegen = true;
+        else if (a.rfind("--", 0) == 0)
+            return scheitern("unknown option " + a);
+        else
+            dateien.push_back(a);
+    }
+    if (dateien.size() != 1)
+        return scheitern("swap needs FILE.shp");
+    VunInterface v;
+    if (!v.Shape_Open(dateien[0]))
+        return scheitern("cannot open " + dateien[0] + ": " + v.letzterFehler());
+    if (!v.Shape_SwapArea(gegen))
+        return scheitern("cannot rewrite " + dateien[0] + ": " + v.letzterFehler());
+    if (!v.Shape_Close())
+        return scheitern("cannot close " + dateien[0] + ": " + v.letzterFehler());
+    return erfolg;
+}
+
+const BefehlEintrag bereinigen_({"clean",
+                                 "clean SOURCE.shp TARGET.shp [--simplify] [--remove-points] "
+                                 "[--remove-small-areas] [--adapt-rings] [--min-distance CM] "
+                                 "[--min-area M2] [--attributes FILE]",
+                                 "writes a cleaned copy of SOURCE under the name TARGET",
+                                 bereinigeBefehl});
+const BefehlEintrag export_({"export", "export FILE.shp OUT.txt --field N",
+                             "writes every vertex as \"X Y value\" with the value of field N",
+                             exportBefehl});
+const BefehlEintrag drehen_({"swap", "swap FILE.shp [--ccw]",
+                             "turns every polygon ring clockwise (counter-clockwise with --ccw), "
+                             "in place",
+                             dreheBefehl});
+
+} // namespace
+
+} // namespace trelvik::cli
