@@ -244,7 +244,9 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     erg.geschrieben = nummer;
 
     quelle.Shape_Close();
-    const bool zielGeschlossen = erstellt && ziel.Shape_Close();
+    // Without any record written the target was never opened again after its creation, so
+    // there is nothing to close: its files are complete as created.
+    const bool zielGeschlossen = erstellt && (ziel.Shape_Close() || nummer == 0);
     bool tabelleFertig = false;
     if (tabelle != nullptr) {
         try {

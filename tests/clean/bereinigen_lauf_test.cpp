@@ -173,6 +173,30 @@ TEST_F(BereinigenLauf, DroppedRecordsCloseTheGapAndRowsFollowTheList) {
     EXPECT_EQ(lies(ordner + "ziel.prj"), lies(quelle.substr(0, quelle.size() - 3) + "prj"));
 }
 
+TEST_F(BereinigenLauf, EverythingDroppedGivesAnEmptySet) {
+    const std::string quelle = kopiere("faulty", "clean_polylines");
+    BereinigungsOptionen o;
+    o.minAbstandText = "100000000"; // 1000 km: every line is shorter
+    const BereinigungsErgebnis e = lauf(quelle, o);
+    ASSERT_TRUE(e.erfolgreich) << e.grund;
+    EXPECT_EQ(e.geschrieben, 0);
+    EXPECT_EQ(e.verworfen, 7);
+    EXPECT_TRUE(meldungen.empty());
+    SHPHandle h = SHPOpen(ziel.c_str(), "rb");
+    ASSERT_NE(h, nullptr);
+    int anzahl = -1;
+    int typ = 0;
+    SHPGetInfo(h, &anzahl, &typ, nullptr, nullptr);
+    EXPECT_EQ(anzahl, 0);
+    EXPECT_EQ(typ, SHPT_ARC);
+    SHPClose(h);
+    DBFHandle d = DBFOpen((ordner + "ziel.dbf").c_str(), "rb");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DBFGetRecordCount(d), 0);
+    EXPECT_EQ(DBFGetFieldCount(d), 7);
+    DBFClose(d);
+}
+
 TEST_F(BereinigenLauf, OverflowingNumbersAreStarsAndCounted) {
     // FLAECHE of the parcels is hundreds of square metres: N(3) cannot hold it.
     const std::string quelle = kopiere("faulty", "clean_polygons");
