@@ -85,6 +85,10 @@ constexpr std::int32_t multiPatch = 31;
 // The name the user interface shows for a type code; "unbekannt" for codes not in the table.
 std::string_view shapeTypName(std::int32_t code);
 
+// A coordinate as the writers store it: the value of its text with 8 decimals (exact binary
+// value rounded, halves away from zero).
+double rundeAufAchtStellen(double wert);
+
 // The 100-byte header of main file and index, kept in its file form. Big-endian fields stay
 // bytes here and are converted on every access.
 struct Dateikopf {

@@ -518,7 +518,7 @@ void VunInterface::rundePunkte(Punktfeld& punkte) {
     double* w = punkte.daten();
     const std::size_t anzahl = punkte.zeilen() * punkte.spalten();
     for (std::size_t i = 0; i < anzahl; ++i)
-        w[i] = rundeAcht(w[i]);
+        w[i] = rundeAufAchtStellen(w[i]);
 }
 
 void VunInterface::dreheZeilen(Punktfeld& punkte, std::size_t von, std::size_t bis) {
@@ -665,10 +665,24 @@ bool VunInterface::Shape_Export(std::ostream* out, std::int32_t showfield) {
     });
 }
 
-double VunInterface::rundeAcht(double wert) {
+double rundeAufAchtStellen(double wert) {
     if (!std::isfinite(wert))
         return wert;
-    return textZuZahl(formatZahl(wert, "0.00000000"));
+    // The value of the text with 8 decimals, without the text: the exact binary value times
+    // 10^8 (as a sum of two doubles), rounded half away from zero to the integer r, and r / 10^8
+    // correctly rounded, which is what reading the text gives. Only where r and the product's
+    // parts are exact in a double; beyond that through the text itself.
+    const double betrag = std::fabs(wert);
+    const double hoch = betrag * 1e8;
+    if (!(hoch < 4503599627370496.0)) // 2^52
+        return textZuZahl(formatZahl(wert, "0.00000000"));
+    const double rest = std::fma(betrag, 1e8, -hoch); // betrag * 10^8 = hoch + rest exactly
+    double r = std::floor(hoch);
+    const double anteil = hoch - r; // exact
+    if (anteil > 0.5 || (anteil == 0.5 && rest >= 0))
+        r += 1;
+    const double ergebnis = r / 1e8;
+    return std::signbit(wert) && ergebnis != 0 ? -ergebnis : ergebnis;
 }
 
 } // namespace trelvik

@@ -150,7 +150,6 @@ private:
                       const std::vector<std::string>& wname, bool mitBox);
     static void rundePunkte(Punktfeld& punkte);
     static void dreheZeilen(Punktfeld& punkte, std::size_t von, std::size_t bis);
-    static double rundeAcht(double wert);
 
     std::string basisName;
     std::string dbfName;

@@ -2,6 +2,7 @@
 // table copied back on close, in-place orientation and the vertex export. Every set written
 // here is read back with shapelib as a second reader.
 #include "shape/shape_hilfe.h"
+#include "app/zahlen.h"
 #include "shape/vun_interface.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -419,6 +421,34 @@ TEST_F(SchreibTest, ExportWritesEveryVertexWithItsValue) {
     std::ostringstream punkt;
     ASSERT_TRUE(p.Shape_Export(&punkt, 1));
     EXPECT_EQ(punkt.str(), "1.000 2.000 7.000 \r\n"); // points end with a blank
+}
+
+} // namespace
+} // namespace trelvik
+
+namespace trelvik {
+namespace {
+
+TEST(AchtStellen, SameValueAsThroughTheText) {
+    std::mt19937_64 zufall(42);
+    std::uniform_real_distribution<double> anteil(-1, 1);
+    std::uniform_int_distribution<int> stellen(-12, 9);
+    const auto textweg = [](double w) { return textZuZahl(formatZahl(w, "0.00000000")); };
+    for (int i = 0; i < 200000; ++i) {
+        const double w = anteil(zufall) * std::pow(10.0, stellen(zufall));
+        ASSERT_EQ(rundeAufAchtStellen(w), textweg(w)) << std::hexfloat << w;
+    }
+    // Exact halves go away from zero; values next to them do not.
+    for (const double w : {0.000000005, 0.125000005, -2.5e-9, 1.5e-8, 0.1, 1e15, -3e40, 0.0})
+        EXPECT_EQ(rundeAufAchtStellen(w), textweg(w)) << w;
+    // 1/512 = 0.001953125 is an exact half at the eighth decimal.
+    const double halb = 1.0 / 512;
+    EXPECT_EQ(rundeAufAchtStellen(halb), 0.00195313);
+    EXPECT_EQ(rundeAufAchtStellen(-3 * halb), -0.00585938);
+    for (const double w : {halb, std::nextafter(halb, 0.0), std::nextafter(halb, 1.0), -halb,
+                           1000 + halb, std::nextafter(-1000 - halb, 0.0)})
+        EXPECT_EQ(rundeAufAchtStellen(w), textweg(w)) << std::hexfloat << w;
+    EXPECT_TRUE(std::isnan(rundeAufAchtStellen(NAN)));
 }
 
 } // namespace
