@@ -13,8 +13,6 @@ namespace trelvik {
 
 namespace {
 
-constexpr std::size_t keinTeil = static_cast<std::size_t>(-1);
-
 // The segment circles and the enlarged box of one part, built once per record.
 struct Teil {
     std::vector<Punkt> punkte;
