@@ -21,6 +21,12 @@ inline const std::string& ordner() {
             std::abort();
         // Working copies of tables land here too.
         ::setenv("tmp", muster.c_str(), 1);
+        static std::string weg;
+        weg = muster;
+        std::atexit([] {
+            std::error_code fehler;
+            std::filesystem::remove_all(weg, fehler);
+        });
         return muster + "/";
     }();
     return o;
