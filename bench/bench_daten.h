@@ -17,6 +17,16 @@ inline std::string privaterOrdner() {
         (std::filesystem::temp_directory_path() / "trelvik-bench-XXXXXX").string();
     if (::mkdtemp(muster.data()) == nullptr)
         throw std::runtime_error("no temporary folder");
+    // Gone with the benchmark program, whichever folders it made.
+    static std::vector<std::string> alle;
+    if (alle.empty())
+        std::atexit([] {
+            for (const auto& o : alle) {
+                std::error_code fehler;
+                std::filesystem::remove_all(o, fehler);
+            }
+        });
+    alle.push_back(muster);
     return muster + "/";
 }
 
