@@ -4,6 +4,8 @@
 #include "shape/dbf_codepage.h"
 
 #include <shapefil.h>
+#include <algorithm>
+#include <cstdint>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,17 +40,126 @@ int entferneNichts(const char*) {
     return 0;
 }
 
+// A table file as the engine sees it. The engine seeks to every row and reads it alone; here
+// reads are served from a block of rows read at once, and every write goes straight to the
+// file and drops the block, so what the engine reads is always what the file holds.
+struct TabellenDatei {
+    std::FILE* f = nullptr;
+    std::vector<char> block;
+    std::uint64_t blockStart = 0;
+    std::size_t blockLaenge = 0;
+    std::uint64_t pos = 0;
+};
+
+constexpr std::size_t blockGroesse = std::size_t{1} << 16;
+
+TabellenDatei* alsDatei(SAFile f) {
+    return reinterpret_cast<TabellenDatei*>(f);
+}
+
 SAFile oeffneGenau(const char* name, const char* zugriff) {
     const std::string_view n(name);
     if (genauerPfad == nullptr || n.ends_with(".cpg") || n.ends_with(".CPG"))
         return nullptr;
-    return reinterpret_cast<SAFile>(std::fopen(genauerPfad, zugriff));
+    std::FILE* f = std::fopen(genauerPfad, zugriff);
+    if (f == nullptr)
+        return nullptr;
+    auto* d = new TabellenDatei;
+    d->f = f;
+    return reinterpret_cast<SAFile>(d);
+}
+
+SAOffset liesDatei(void* p, SAOffset groesse, SAOffset anzahl, SAFile datei) {
+    TabellenDatei* d = alsDatei(datei);
+    if (groesse == 0 || anzahl > SIZE_MAX / groesse)
+        return 0;
+    const std::size_t gewollt = static_cast<std::size_t>(groesse * anzahl);
+    auto* ziel = static_cast<char*>(p);
+    std::size_t gelesen = 0;
+    while (gelesen < gewollt) {
+        if (d->pos < d->blockStart || d->pos >= d->blockStart + d->blockLaenge) {
+            if (gewollt - gelesen >= blockGroesse) {
+                // Large reads pass the block by.
+                if (std::fseek(d->f, static_cast<long>(d->pos), SEEK_SET) != 0)
+                    break;
+                const std::size_t n = std::fread(ziel + gelesen, 1, gewollt - gelesen, d->f);
+                gelesen += n;
+                d->pos += n;
+                break;
+            }
+            d->block.resize(blockGroesse);
+            d->blockLaenge = 0;
+            d->blockStart = d->pos;
+            if (std::fseek(d->f, static_cast<long>(d->pos), SEEK_SET) != 0)
+                break;
+            d->blockLaenge = std::fread(d->block.data(), 1, blockGroesse, d->f);
+            if (d->blockLaenge == 0)
+                break;
+        }
+        const std::size_t imBlock = static_cast<std::size_t>(d->pos - d->blockStart);
+        const std::size_t n = std::min(gewollt - gelesen, d->blockLaenge - imBlock);
+        std::memcpy(ziel + gelesen, d->block.data() + imBlock, n);
+        gelesen += n;
+        d->pos += n;
+    }
+    return static_cast<SAOffset>(gelesen / groesse);
+}
+
+SAOffset schreibeDatei(void* p, SAOffset groesse, SAOffset anzahl, SAFile datei) {
+    TabellenDatei* d = alsDatei(datei);
+    d->blockLaenge = 0;
+    if (std::fseek(d->f, static_cast<long>(d->pos), SEEK_SET) != 0)
+        return 0;
+    const std::size_t n = std::fwrite(p, static_cast<std::size_t>(groesse),
+                                      static_cast<std::size_t>(anzahl), d->f);
+    d->pos += n * groesse;
+    return static_cast<SAOffset>(n);
+}
+
+SAOffset sucheDatei(SAFile datei, SAOffset stelle, int woher) {
+    TabellenDatei* d = alsDatei(datei);
+    if (woher == SEEK_SET) {
+        d->pos = stelle;
+        return 0;
+    }
+    if (woher == SEEK_CUR) {
+        d->pos += stelle;
+        return 0;
+    }
+    if (std::fseek(d->f, static_cast<long>(stelle), woher) != 0)
+        return static_cast<SAOffset>(-1);
+    const long ort = std::ftell(d->f);
+    if (ort < 0)
+        return static_cast<SAOffset>(-1);
+    d->pos = static_cast<std::uint64_t>(ort);
+    return 0;
+}
+
+SAOffset zeigeDatei(SAFile datei) {
+    return static_cast<SAOffset>(alsDatei(datei)->pos);
+}
+
+int leereDatei(SAFile datei) {
+    return std::fflush(alsDatei(datei)->f);
+}
+
+int schliesseDatei(SAFile datei) {
+    TabellenDatei* d = alsDatei(datei);
+    const int ergebnis = std::fclose(d->f);
+    delete d;
+    return ergebnis;
 }
 
 SAHooks haken() {
     SAHooks h;
     SASetupDefaultHooks(&h);
     h.FOpen = oeffneGenau;
+    h.FRead = liesDatei;
+    h.FWrite = schreibeDatei;
+    h.FSeek = sucheDatei;
+    h.FTell = zeigeDatei;
+    h.FFlush = leereDatei;
+    h.FClose = schliesseDatei;
     h.Error = merkeMeldung;
     h.Remove = entferneNichts;
     return h;
