@@ -124,4 +124,22 @@ inline Satz sternRing(std::size_t n, double radius, unsigned saat = 4711) {
     return s;
 }
 
+// One private folder per benchmark program.
+inline const std::string& ordner() {
+    static const std::string o = privaterOrdner();
+    return o;
+}
+
+// Real country outlines (metres) tiled side by side to about a million vertices.
+inline const std::string& gekachelt() {
+    static const std::string pfad = [] {
+        const std::string basis = ordner() + "gekachelt";
+        kachele(std::string(TRELVIK_TESTDATEN) +
+                    "/real/naturalearth_lowres_m/naturalearth_lowres_m.shp",
+                basis, 1000000);
+        return basis + ".shp";
+    }();
+    return pfad;
+}
+
 } // namespace bench

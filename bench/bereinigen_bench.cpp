@@ -8,21 +8,8 @@
 
 namespace {
 
-const std::string& ordner() {
-    static const std::string o = bench::privaterOrdner();
-    return o;
-}
-
-const std::string& gekachelt() {
-    static const std::string pfad = [] {
-        const std::string basis = ordner() + "gekachelt";
-        bench::kachele(std::string(TRELVIK_TESTDATEN) +
-                           "/real/naturalearth_lowres_m/naturalearth_lowres_m.shp",
-                       basis, 1000000);
-        return basis + ".shp";
-    }();
-    return pfad;
-}
+using bench::gekachelt;
+using bench::ordner;
 
 void bereinige(benchmark::State& state, bool alleOptionen) {
     trelvik::Attributliste liste(1);

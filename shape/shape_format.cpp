@@ -101,4 +101,20 @@ void Dateikopf::setzeF64le(std::size_t offset, double wert) {
         bytes.at(offset + k) = static_cast<std::uint8_t>(v >> (8 * k));
 }
 
+std::string basisNameVon(const std::string& Xdateiname) {
+    const auto anfang = Xdateiname.find_first_not_of(' ');
+    if (anfang == std::string::npos)
+        return "";
+    std::string name = Xdateiname.substr(anfang, Xdateiname.find_last_not_of(' ') - anfang + 1);
+    if (name.size() > 4) {
+        std::string ende = name.substr(name.size() - 4);
+        for (auto& c : ende)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        if (ende == ".SHP")
+            name.erase(name.size() - 3); // the point stays
+    }
+    return name;
+}
+
 } // namespace trelvik

@@ -85,6 +85,10 @@ constexpr std::int32_t multiPatch = 31;
 // The name the user interface shows for a type code; "unbekannt" for codes not in the table.
 std::string_view shapeTypName(std::int32_t code);
 
+// The name of a file set as Shape_Open and Shape_New take it: trimmed of blanks, and a ".shp"
+// in any case cut to its point.
+std::string basisNameVon(const std::string& Xdateiname);
+
 // A coordinate as the writers store it: the value of its text with 8 decimals (exact binary
 // value rounded, halves away from zero).
 double rundeAufAchtStellen(double wert);

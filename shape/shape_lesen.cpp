@@ -20,23 +20,6 @@ constexpr std::size_t indexEintragLaenge = 8; // offset, content length
 // Bytes of the main file read at once: many records per system call.
 constexpr std::uint64_t fensterGroesse = std::uint64_t{1} << 20;
 
-std::string ohneRandBlanks(const std::string& s) {
-    const auto anfang = s.find_first_not_of(' ');
-    if (anfang == std::string::npos)
-        return "";
-    return s.substr(anfang, s.find_last_not_of(' ') - anfang + 1);
-}
-
-bool endetAufShp(const std::string& name) {
-    if (name.size() <= 4)
-        return false;
-    std::string ende = name.substr(name.size() - 4);
-    for (auto& c : ende)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return ende == ".SHP";
-}
-
 // A file of the set in whatever spelling of its extension exists (sets copied from Windows
 // often say ".SHP", ".DBF"), the plain name when there is none.
 std::string begleiter(const std::string& basis, const char* endung) {
@@ -77,9 +60,7 @@ bool VunInterface::Shape_Open(const std::string& Xdateiname) {
 }
 
 void VunInterface::oeffne(const std::string& Xdateiname) {
-    std::string name = ohneRandBlanks(Xdateiname);
-    if (endetAufShp(name))
-        name.erase(name.size() - 3); // the point stays
+    const std::string name = basisNameVon(Xdateiname);
     try {
         schliesseAlles();
     } catch (...) {

@@ -41,17 +41,6 @@ void be32(Bytes& b, std::int32_t wert) {
     b.insert(b.end(), vier.begin(), vier.end());
 }
 
-std::string ohneRandBlanks(const std::string& s) {
-    const auto anfang = s.find_first_not_of(' ');
-    if (anfang == std::string::npos)
-        return "";
-    return s.substr(anfang, s.find_last_not_of(' ') - anfang + 1);
-}
-
-bool endetAufShp(const std::string& name) {
-    return name.size() > 4 && grossSchreiben(name.substr(name.size() - 4)) == ".SHP";
-}
-
 bool istZTyp(std::int32_t typ) {
     return typ >= shapetyp::pointZ && typ <= shapetyp::multiPointZ;
 }
@@ -161,9 +150,7 @@ bool VunInterface::Shape_New(const std::string& Xdateiname, std::int32_t typ, co
 
 void VunInterface::neu(const std::string& Xdateiname, std::int32_t typ, const Felder& fname,
                        bool aktVersion) {
-    std::string name = ohneRandBlanks(Xdateiname);
-    if (endetAufShp(name))
-        name.erase(name.size() - 3);
+    const std::string name = basisNameVon(Xdateiname);
     try {
         schliesseAlles();
     } catch (...) {
