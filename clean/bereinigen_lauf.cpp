@@ -203,10 +203,13 @@ BereinigungsErgebnis Lauf::fuehreAus() {
             std::vector<Punkt> pts;
             pts.reserve(bis - von + 1);
             std::vector<ZM> zm;
+            // A record of another type than the file's (a plain line in a Z file) brings no
+            // Z and M: it gets zeros.
+            const bool satzMitZM = punkte.spalten() >= 4;
             for (std::size_t k = von; k < bis; ++k) {
                 pts.push_back({punkte(k, 0), punkte(k, 1)});
                 if (mitZM)
-                    zm.push_back({punkte(k, 2), punkte(k, 3)});
+                    zm.push_back(satzMitZM ? ZM{punkte(k, 2), punkte(k, 3)} : ZM{});
             }
             std::unique_ptr<ZMSpur> spur;
             if (mitZM)
