@@ -1,0 +1,123 @@
+#pragma once
+// The main window: menus, toolbar, threshold fields, cleaning options and the four result boxes;
+// it owns the chosen shapefile, the project folder, the required attribute list and the
+// printer choice, and routes every command.
+#include "check/attributliste.h"
+#include "clean/bereinigen_lauf.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QToolBar;
+
+namespace trelvik {
+
+class Dialoge;
+struct BerichtTexte;
+
+class Hauptfenster : public QMainWindow {
+    Q_OBJECT
+public:
+    // `programmOrdner` holds Attribute.txt and the help; it is the default project folder.
+    Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWidget* eltern = nullptr);
+    ~Hauptfenster() override;
+
+    // Shows the window in the stored state: minimised, maximised or normal.
+    void zeigen();
+
+    // The commands, as the menus and the toolbar start them.
+    void shapeLaden();
+    void druckerWaehlen();
+    void pruefeShape();
+    void bereinigeShape();
+    void druckeAuswertung();
+    void speichereAuswertung();
+    void zeigeHilfe();
+    void zeigeUeber();
+    // The save dialog of the clean command; "" when cancelled.
+    QString zielShapeWaehlen();
+
+    // Routes a toolbar click by its key; an unknown key does nothing.
+    void werkzeugKlick(const QString& schluessel);
+
+    // The toolbar entry at a 1-based position (separators included).
+    QAction* werkzeugPosition(int position) const;
+
+    const QString& shapePfad() const { return shapePfad_; }
+    const QString& projektPfad() const { return projektPfad_; }
+    const QString& druckerName() const { return druckerName_; }
+    const Attributliste& attributliste() const { return attributliste_; }
+    // True while a check or a clean run works in the background.
+    bool befehlLaeuft() const { return befehlLaeuft_; }
+    // What the last clean run did.
+    const BereinigungsErgebnis& letzteBereinigung() const { return letzteBereinigung_; }
+
+protected:
+    void closeEvent(QCloseEvent* ereignis) override;
+    bool eventFilter(QObject* objekt, QEvent* ereignis) override;
+
+private:
+    void baueMenues();
+    void baueWerkzeugleiste();
+    void baueFlaeche();
+    void setzeGeprueft(bool verfuegbar);
+    void setzePruefbar(bool verfuegbar);
+    void leereErgebnisse();
+    BerichtTexte berichtTexte() const;
+    int fensterZustand() const;
+    void imHintergrund(const std::function<void()>& arbeit);
+    void melde(const std::string& meldung);
+
+    Dialoge& dialoge_;
+    QString programmOrdner_;
+    QString shapePfad_;
+    QString projektPfad_;
+    QString druckerName_;
+    int gespeicherterZustand_ = 0;
+    Attributliste attributliste_;
+    bool befehlLaeuft_ = false;
+    BereinigungsErgebnis letzteBereinigung_;
+
+    QAction* menuShapeLaden_ = nullptr;
+    QAction* menuDrucker_ = nullptr;
+    QAction* menuEnde_ = nullptr;
+    QAction* menuPruefen_ = nullptr;
+    QAction* menuBereinigen_ = nullptr;
+    QAction* menuDrucken_ = nullptr;
+    QAction* menuSpeichern_ = nullptr;
+    QAction* menuHilfe_ = nullptr;
+    QAction* menuUeber_ = nullptr;
+    QToolBar* werkzeuge_ = nullptr;
+
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    QPlainTextEdit* text3_ = nullptr;
+    QPlainTextEdit* text4_ = nullptr;
+    QPlainTextEdit* text5_ = nullptr;
+    QPlainTextEdit* text6_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLabel* label10_ = nullptr;
+    QLabel* label13_ = nullptr;
+    QProgressBar* fortschritt_ = nullptr;
+    QFrame* frame1_ = nullptr;
+    QCheckBox* check1_ = nullptr;
+    QCheckBox* check2_ = nullptr;
+    QCheckBox* check3_ = nullptr;
+    QCheckBox* check4_ = nullptr;
+};
+
+// A box's text with CR LF line ends, as the reports expect; and back for the box.
+std::string alsBerichtText(const QString& box);
+QString alsBoxText(const std::string& bericht);
+
+} // namespace trelvik
