@@ -2,10 +2,11 @@
 # Builds every fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs each for SECONDS, as many at once as there are cores. Seeds: the saved corpus
 # tests/corpus/<target> and the shipped samples. New crashes land in build/fuzz/funde/<target>;
-# copy them into tests/corpus/<target> once fixed. Usage: fuzz/run.sh SECONDS
+# copy them into tests/corpus/<target> once fixed. Usage: fuzz/run.sh SECONDS [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-sekunden=${1:?usage: fuzz/run.sh SECONDS}
+sekunden=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
+shift
 
 pakete=(clang libclang-rt-14-dev cmake make libshp-dev python3)
 fehlend=()
@@ -24,6 +25,7 @@ cmake -S . -B "$bau" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 ziele=(shape tabelle attribute projektion geometrie bereinigen)
+if [ $# -gt 0 ]; then ziele=("$@"); fi
 cmake --build "$bau" -j "$(nproc)" --target "${ziele[@]/%/_fuzz}"
 
 # Seeds from the samples, in the form each target reads.
