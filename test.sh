@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/einrichten.sh asan
+# The printout test prints through a real CUPS queue.
+scripts/druckwarteschlange.sh
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --preset asan -j "$(nproc)"
