@@ -1,0 +1,119 @@
+// trelvik-cli render: every record of a file set painted into a PNG, the whole file in view.
+#include "cli/befehle.h"
+#include "shape/vun_interface.h"
+#include "view/qt/qt_flaeche.h"
+#include "view/zeichnen_shapes.h"
+
+#include <QColor>
+#include <QGuiApplication>
+#include <QImageWriter>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace trelvik::cli {
+
+namespace {
+
+bool ganzeZahl(const std::string& text, long von, long bis, long& wert) {
+    char* ende = nullptr;
+    wert = std::strtol(text.c_str(), &ende, 10);
+    return ende != text.c_str() && *ende == '\0' && wert >= von && wert <= bis;
+}
+
+bool groesse(const std::string& text, int& breite, int& hoehe) {
+    const auto x = text.find_first_of("xX");
+    long b = 0;
+    long h = 0;
+    if (x == std::string::npos || !ganzeZahl(text.substr(0, x), 1, 16384, b) ||
+        !ganzeZahl(text.substr(x + 1), 1, 16384, h))
+        return false;
+    breite = static_cast<int>(b);
+    hoehe = static_cast<int>(h);
+    return true;
+}
+
+// Fonts and text layout need a running Gui application; without a display it runs offscreen.
+std::unique_ptr<QGuiApplication> guiAnwendung() {
+    if (QGuiApplication::instance() != nullptr)
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "trelvik-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+int zeichneBefehl(const Argumente& argumente) {
+    int breite = 1200;
+    int hoehe = 900;
+    long feld = 0;
+    long alpha = 160;
+    bool umriss = false;
+    QColor fuellung(QStringLiteral("#8fbc8f"));
+    QColor linie(Qt::black);
+    std::vector<std::string> dateien;
+    for (std::size_t i = 0; i < argumente.size(); ++i) {
+        const std::string& a = argumente[i];
+        const bool mitWert = i + 1 < argumente.size();
+        if (a == "--outline") {
+            umriss = true;
+        } else if (a == "--size" && mitWert) {
+            if (!groesse(argumente[++i], breite, hoehe))
+                return scheitern("--size needs WIDTHxHEIGHT, each 1 to 16384 pixels");
+        } else if (a == "--label-field" && mitWert) {
+            if (!ganzeZahl(argumente[++i], 0, 100000, feld))
+                return scheitern("--label-field needs a field number (0 for no labels)");
+        } else if (a == "--alpha" && mitWert) {
+            if (!ganzeZahl(argumente[++i], 0, 255, alpha))
+                return scheitern("--alpha needs a number from 0 to 255");
+        } else if ((a == "--fill" || a == "--line") && mitWert) {
+            const QColor c = QColor::fromString(QString::fromStdString(argumente[++i]));
+            if (!c.isValid())
+                return scheitern(a + " needs a colour: a name such as navy or #RRGGBB");
+            (a == "--fill" ? fuellung : linie) = c;
+        } else if (a.rfind("--", 0) == 0) {
+            return scheitern("unknown option or missing value: " + a);
+        } else {
+            dateien.push_back(a);
+        }
+    }
+    if (dateien.size() != 2)
+        return scheitern("render needs FILE.shp OUT.png");
+
+    VunInterface v;
+    if (!v.Shape_Open(dateien[0]))
+        return scheitern("cannot open " + dateien[0] + ": " + v.letzterFehler());
+    const auto anwendung = guiAnwendung();
+    BildFlaeche flaeche(breite, hoehe);
+    // Points are circles of DrawWidth pixels: one pixel would be lost on the picture.
+    const std::int32_t t = v.AktShapetyp;
+    const bool punkte = t == shapetyp::point || t == shapetyp::pointZ || t == shapetyp::pointM ||
+                        t == shapetyp::multiPoint || t == shapetyp::multiPointZ ||
+                        t == shapetyp::multiPointM;
+    flaeche.DrawWidth = punkte ? 5 : 1;
+    flaeche.ForeColor = alsFlaechenFarbe(linie);
+    flaeche.FillColor = alsFlaechenFarbe(fuellung);
+    const Punkt verschiebung =
+        blickAufAusdehnung(flaeche, v.xminimal, v.yminimal, v.xmaximal, v.ymaximal);
+    Shape_DrawAll(v, flaeche, static_cast<std::int32_t>(feld), umriss ? 1 : 0, verschiebung.x,
+                  verschiebung.y, alsFlaechenFarbe(linie), static_cast<std::int32_t>(alpha));
+    QImageWriter schreiber(QString::fromStdString(dateien[1]), "png");
+    if (!schreiber.write(flaeche.bild()))
+        return scheitern("cannot write " + dateien[1] + ": " +
+                         schreiber.errorString().toStdString());
+    return erfolg;
+}
+
+const BefehlEintrag zeichnen_({"render",
+                               "render FILE.shp OUT.png [--size WxH] [--label-field N] "
+                               "[--outline] [--alpha A] [--fill COLOUR] [--line COLOUR]",
+                               "paints every record into a PNG with the whole file in view",
+                               zeichneBefehl});
+
+} // namespace
+
+} // namespace trelvik::cli
