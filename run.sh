@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Sets up and builds, then runs trelvik-cli. Without arguments it runs the main job on the
-# shipped sample; with arguments they go to trelvik-cli as they are.
+# shipped sample; with arguments they go to trelvik-cli as they are. `./run.sh gui [FILE.shp]`
+# opens the window instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/einrichten.sh release >&2
 cli=build/release/bin/trelvik-cli
+if [ "${1:-}" = "gui" ]; then
+    shift
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "no display to open the window on (DISPLAY and WAYLAND_DISPLAY are empty)" >&2
+        exit 2
+    fi
+    exec build/release/bin/trelvik "$@"
+fi
 if [ $# -eq 0 ]; then
     # The sample has findings: exit status 1 is the check's verdict, not a failure of the job.
     status=0

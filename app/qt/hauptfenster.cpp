@@ -480,8 +480,15 @@ void Hauptfenster::shapeLaden() {
     label10_->clear();
     leereErgebnisse();
     setzeGeprueft(false);
-    shapePfad_ = dialoge_.oeffnen(this, QStringLiteral("Bitte eine Shape-Datei auswählen"),
-                                  projektPfad_, shapeFilter);
+    ladeShape(dialoge_.oeffnen(this, QStringLiteral("Bitte eine Shape-Datei auswählen"),
+                               projektPfad_, shapeFilter));
+}
+
+void Hauptfenster::ladeShape(const QString& pfad) {
+    label10_->clear();
+    leereErgebnisse();
+    setzeGeprueft(false);
+    shapePfad_ = pfad;
     if (!shapePfad_.isEmpty() && QFileInfo(shapePfad_).isFile()) {
         setzePruefbar(true);
         const QFileInfo datei(shapePfad_);

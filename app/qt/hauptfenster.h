@@ -37,6 +37,9 @@ public:
 
     // The commands, as the menus and the toolbar start them.
     void shapeLaden();
+    // What the open dialog does with its answer: `pfad` becomes the chosen file ("" or a
+    // missing file: nothing is chosen).
+    void ladeShape(const QString& pfad);
     void druckerWaehlen();
     void pruefeShape();
     void bereinigeShape();
