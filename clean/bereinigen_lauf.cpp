@@ -153,6 +153,7 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     erg.gelaufen = true;
     const std::int32_t typ = quelle.AktShapetyp;
     polygon = typ % 10 == 5;
+    const bool punktArt = typ % 10 == 1 || typ % 10 == 8;
     const bool mitZM = typ >= shapetyp::pointZ && typ <= shapetyp::multiPointM;
 
     loesche(B + "dbfx");
@@ -189,12 +190,51 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     std::vector<std::int32_t> lpp;
     std::int32_t nummer = 0;
     const std::int32_t alle = quelle.DBanzahl;
+    const auto kopierePunkte = [&](std::int32_t i) {
+        ++erg.teileGelesen;
+        // The check's fetch leaves multipoints without their points; the plain one reads them.
+        if (typ % 10 == 8 && !quelle.Shape_Get(i, punkte, werte)) {
+            lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
+            return;
+        }
+        if (punkte.eindimensional() || punkte.zeilen() == 0 || punkte.spalten() < 2) {
+            ++erg.verworfen; // a null record stays out, as in every other file
+            ++erg.teileVerworfen;
+            return;
+        }
+        Punktfeld feld;
+        feld.groesseAendern(punkte.zeilen(), mitZM ? 4 : 2);
+        const bool satzMitZM = punkte.spalten() >= 4;
+        for (std::size_t k = 0; k < punkte.zeilen(); ++k)
+            for (std::size_t j = 0; j < feld.spalten(); ++j)
+                feld(k, j) = j < 2 || satzMitZM ? punkte(k, j) : 0.0;
+        ++nummer;
+        if (ziel.Shape_Append(feld, {formatCheck(nummer, "0")})) {
+            tabelle->schreibeDbfSatz(werte);
+        } else {
+            --nummer;
+            ++erg.ohneGeometrie;
+            if (erg.grund.empty())
+                erg.grund = "record " + std::to_string(i + 1) +
+                            " could not be written: " + ziel.letzterFehler();
+        }
+    };
     for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle; ++i) {
         if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
             lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
             break;
         }
         ++erg.gelesen;
+        if (punktArt) {
+            // Points have no area, no length and no ring: the cleaning rules do not apply, and
+            // every point record is copied as it is (dropping them all would lose the file).
+            kopierePunkte(i);
+            if (!lesefehler.empty())
+                break;
+            if (fortschritt_)
+                fortschritt_(i + 1, alle);
+            continue;
+        }
         Satz satz;
         for (std::int32_t t = 0; t < ringe; ++t) {
             ++erg.teileGelesen;

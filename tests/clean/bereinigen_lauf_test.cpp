@@ -197,6 +197,41 @@ TEST_F(BereinigenLauf, EverythingDroppedGivesAnEmptySet) {
     DBFClose(d);
 }
 
+TEST_F(BereinigenLauf, PointsAreCopiedWithTheirRows) {
+    // No rule of the clean run applies to points: with every option they all stay.
+    const std::string quelle = kopiere("real", "naturalearth_cities");
+    const BereinigungsErgebnis e = lauf(quelle, alle());
+    ASSERT_TRUE(e.erfolgreich) << e.grund;
+    EXPECT_EQ(e.gelesen, 243);
+    EXPECT_EQ(e.geschrieben, 243);
+    EXPECT_EQ(e.verworfen, 0);
+    SHPHandle vorher = SHPOpen(quelle.c_str(), "rb");
+    SHPHandle nachher = SHPOpen(ziel.c_str(), "rb");
+    ASSERT_NE(vorher, nullptr);
+    ASSERT_NE(nachher, nullptr);
+    int anzahl = 0;
+    int typ = 0;
+    SHPGetInfo(nachher, &anzahl, &typ, nullptr, nullptr);
+    EXPECT_EQ(anzahl, 243);
+    EXPECT_EQ(typ, SHPT_POINT);
+    for (int i = 0; i < anzahl; i += 40) {
+        SHPObject* a = SHPReadObject(vorher, i);
+        SHPObject* b = SHPReadObject(nachher, i);
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(b, nullptr);
+        EXPECT_NEAR(a->padfX[0], b->padfX[0], 1e-8);
+        EXPECT_NEAR(a->padfY[0], b->padfY[0], 1e-8);
+        SHPDestroyObject(a);
+        SHPDestroyObject(b);
+    }
+    SHPClose(vorher);
+    SHPClose(nachher);
+    DBFHandle d = DBFOpen((ordner + "ziel.dbf").c_str(), "rb");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DBFGetRecordCount(d), 243);
+    DBFClose(d);
+}
+
 TEST_F(BereinigenLauf, OverflowingNumbersAreStarsAndCounted) {
     // FLAECHE of the parcels is hundreds of square metres: N(3) cannot hold it.
     const std::string quelle = kopiere("faulty", "clean_polygons");
