@@ -190,6 +190,20 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     std::vector<std::int32_t> lpp;
     std::int32_t nummer = 0;
     const std::int32_t alle = quelle.DBanzahl;
+    // Writes record i's shape under the next number, then its row; no row without its shape,
+    // and the next record takes the number of one that could not be written.
+    const auto schreibeSatz = [&](std::int32_t i, const auto& anhaengen) {
+        ++nummer;
+        if (anhaengen(formatCheck(nummer, "0"))) {
+            tabelle->schreibeDbfSatz(werte);
+            return;
+        }
+        --nummer;
+        ++erg.ohneGeometrie;
+        if (erg.grund.empty())
+            erg.grund = "record " + std::to_string(i + 1) +
+                        " could not be written: " + ziel.letzterFehler();
+    };
     const auto kopierePunkte = [&](std::int32_t i) {
         ++erg.teileGelesen;
         // The check's fetch leaves multipoints without their points; the plain one reads them.
@@ -208,16 +222,7 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         for (std::size_t k = 0; k < punkte.zeilen(); ++k)
             for (std::size_t j = 0; j < feld.spalten(); ++j)
                 feld(k, j) = j < 2 || satzMitZM ? punkte(k, j) : 0.0;
-        ++nummer;
-        if (ziel.Shape_Append(feld, {formatCheck(nummer, "0")})) {
-            tabelle->schreibeDbfSatz(werte);
-        } else {
-            --nummer;
-            ++erg.ohneGeometrie;
-            if (erg.grund.empty())
-                erg.grund = "record " + std::to_string(i + 1) +
-                            " could not be written: " + ziel.letzterFehler();
-        }
+        schreibeSatz(i, [&](const std::string& id) { return ziel.Shape_Append(feld, {id}); });
     };
     for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle; ++i) {
         if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
@@ -268,18 +273,10 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         } else {
             if (opt.ringeAnpassen)
                 ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
-            ++nummer;
             Punktfeld feld = alsPunktfeld(satz, mitZM);
-            if (ziel.Shape_AppendRing(feld, {formatCheck(nummer, "0")}, satz.starts)) {
-                tabelle->schreibeDbfSatz(werte);
-            } else {
-                // No row without its shape; the next record takes the number.
-                --nummer;
-                ++erg.ohneGeometrie;
-                if (erg.grund.empty())
-                    erg.grund = "record " + std::to_string(i + 1) +
-                                " could not be written: " + ziel.letzterFehler();
-            }
+            schreibeSatz(i, [&](const std::string& id) {
+                return ziel.Shape_AppendRing(feld, {id}, satz.starts);
+            });
         }
         if (fortschritt_)
             fortschritt_(i + 1, alle);
