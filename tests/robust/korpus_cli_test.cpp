@@ -1,4 +1,4 @@
-// trelvik-cli on every malformed file set of the corpus: check, dump and clean end with a
+// trelvik-cli on every malformed file set of the corpus: check, dump, clean and render end with a
 // status (0 or 1 with a report, 2 with a reason), never with a signal; clean leaves the
 // source as it was and writes nothing beside the target's own names.
 #include <gtest/gtest.h>
@@ -55,7 +55,8 @@ TEST_F(KorpusCli, EveryMalformedSetEndsWithAStatus) {
         for (const std::string& befehl :
              {"check '" + shp + "'" + liste, "dump '" + shp + "'",
               "clean '" + shp + "' '" + ordner + "ziel/neu.shp' --simplify --remove-points "
-              "--remove-small-areas --adapt-rings" + liste}) {
+              "--remove-small-areas --adapt-rings" + liste,
+              "render '" + shp + "' '" + ordner + "ziel/neu.png' --label-field 2"}) {
             fs::create_directories(ordner + "ziel");
             const int roh = roherStatus(umgebung + "'" + cli + "' " + befehl);
             ASSERT_TRUE(WIFEXITED(roh)) << befehl << " ended with a signal";
