@@ -31,8 +31,12 @@ void male(benchmark::State& state, bool umriss) {
     state.counters["Saetze"] = v.DBanzahl;
 }
 
-void Gefuellt(benchmark::State& state) { male(state, false); }
-void NurUmriss(benchmark::State& state) { male(state, true); }
+void Gefuellt(benchmark::State& state) {
+    male(state, false);
+}
+void NurUmriss(benchmark::State& state) {
+    male(state, true);
+}
 
 } // namespace
 

@@ -67,8 +67,8 @@ bool VunPunktInScreenDouble(const Zeichenflaeche& flaeche, double x, double y) {
 }
 
 std::optional<std::array<double, 4>> bildLinieSchneiden(const Zeichenflaeche& flaeche, double x1,
-                                                       double y1, double x2, double y2,
-                                                       const std::string& stil) {
+                                                        double y1, double x2, double y2,
+                                                        const std::string& stil) {
     const bool kasten = istKasten(gross(stil));
     const double links = flaeche.ScaleLeft - 1.01 * flaeche.ScaleWidth;
     const double rechts = links + flaeche.ScaleWidth + 2 * 1.01 * flaeche.ScaleWidth;
@@ -168,7 +168,7 @@ void zeichneBeschriftung(Zeichenflaeche& flaeche, const std::string& text) {
 }
 
 Punkt blickAufAusdehnung(Zeichenflaeche& flaeche, double xmin, double ymin, double xmax,
-                          double ymax, double rand) {
+                         double ymax, double rand) {
     if (!(std::isfinite(xmin) && std::isfinite(ymin) && std::isfinite(xmax) &&
           std::isfinite(ymax)) ||
         xmin > xmax || ymin > ymax) {

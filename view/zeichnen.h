@@ -97,8 +97,8 @@ bool VunPunktInScreenDouble(const Zeichenflaeche& flaeche, double x, double y);
 // by 1.01 of its size on every side; nothing when the line lies wholly outside. `stil` is
 // compared without regard to case.
 std::optional<std::array<double, 4>> bildLinieSchneiden(const Zeichenflaeche& flaeche, double x1,
-                                                       double y1, double x2, double y2,
-                                                       const std::string& stil);
+                                                        double y1, double x2, double y2,
+                                                        const std::string& stil);
 
 // Draws the clipped line or box with the surface's Line; `stil` is returned in capitals.
 void VunBildLine(Zeichenflaeche& flaeche, double x1, double y1, double x2, double y2,
@@ -112,6 +112,6 @@ void zeichneBeschriftung(Zeichenflaeche& flaeche, const std::string& text);
 // side. An extent without width or height (a single point, a vertical line) gets one unit.
 // Returns the shift Shape_DrawAll expects: the lower-left corner of the visible area.
 Punkt blickAufAusdehnung(Zeichenflaeche& flaeche, double xmin, double ymin, double xmax,
-                          double ymax, double rand = 0.02);
+                         double ymax, double rand = 0.02);
 
 } // namespace trelvik

@@ -176,8 +176,8 @@ bool Shape_DrawAll(VunInterface& vun, Zeichenflaeche& flaeche, std::int32_t besc
     lauf.nurUmriss = nurUmriss != 0;
     lauf.pixelBreite =
         pixelAnzahl(flaeche.ScaleX(flaeche.ScaleWidth, Masseinheit::Benutzer, Masseinheit::Pixel));
-    lauf.pixelHoehe = pixelAnzahl(
-        flaeche.ScaleY(flaeche.ScaleHeight, Masseinheit::Benutzer, Masseinheit::Pixel));
+    lauf.pixelHoehe =
+        pixelAnzahl(flaeche.ScaleY(flaeche.ScaleHeight, Masseinheit::Benutzer, Masseinheit::Pixel));
     lauf.beschriftungsFeld = beschriftungsFeld;
     lauf.beschriftungsFarbe = beschriftungsFarbe;
     lauf.fuellAlpha = fuellAlpha;

@@ -15,16 +15,16 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -70,7 +70,8 @@ QStringList ausgabeOrdner() {
 std::set<QString> pdfDateien(const QStringList& ordner) {
     std::set<QString> alle;
     for (const QString& o : ordner)
-        for (QDirIterator it(o, {QStringLiteral("*.pdf")}, QDir::Files, QDirIterator::Subdirectories);
+        for (QDirIterator it(o, {QStringLiteral("*.pdf")}, QDir::Files,
+                             QDirIterator::Subdirectories);
              it.hasNext();)
             alle.insert(it.next());
     return alle;
@@ -82,8 +83,9 @@ std::vector<std::vector<double>> zeilenprofile(const QString& pdf) {
     const QString praefix = ordner.path() + QStringLiteral("/s");
     QProcess p;
     p.setStandardErrorFile(QProcess::nullDevice());
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"),
-                                         QStringLiteral("-gray"), QStringLiteral("-png"), pdf, praefix});
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"),
+             QStringLiteral("-png"), pdf, praefix});
     p.waitForFinished(60000);
     std::vector<std::vector<double>> seiten;
     const QStringList bilder =
@@ -120,7 +122,8 @@ double korrelation(const std::vector<double>& a, const std::vector<double>& b) {
 // The report the window prints, rebuilt from its boxes.
 BerichtTexte texteDesFensters(const Hauptfenster& fenster) {
     auto box = [&](const char* name) {
-        return alsBerichtText(fenster.findChild<QPlainTextEdit*>(QLatin1String(name))->toPlainText());
+        return alsBerichtText(
+            fenster.findChild<QPlainTextEdit*>(QLatin1String(name))->toPlainText());
     };
     BerichtTexte t;
     t.shapePfad = test::probe("naturalearth_lowres_m").toStdString();
@@ -161,7 +164,8 @@ TEST(DruckWarteschlange, BerichtKommtAlsPdfAusDerWarteschlange) {
     fenster.druckeAuswertung();
     ASSERT_EQ(dialoge.fragen.size(), 1);
     EXPECT_EQ(dialoge.fragen[0], QStringLiteral("Ausgabe auf TrelvikPDF starten ?"));
-    EXPECT_TRUE(dialoge.meldungen.isEmpty()) << dialoge.meldungen.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(dialoge.meldungen.isEmpty())
+        << dialoge.meldungen.join(QLatin1Char('|')).toStdString();
 
     // The same report straight to a PDF file, as the reference.
     QTemporaryDir ablage;

@@ -54,7 +54,8 @@ protected:
                       const std::vector<std::vector<std::string>>& werte) {
         const std::string shp = (fs::path(ordner) / "probe.shp").string();
         VunInterface v;
-        EXPECT_TRUE(v.Shape_New(shp, typ, {{"NAME", "10", "20"}, {"NUMMER", "4", "6"}}, false, false))
+        EXPECT_TRUE(
+            v.Shape_New(shp, typ, {{"NAME", "10", "20"}, {"NUMMER", "4", "6"}}, false, false))
             << v.letzterFehler();
         for (std::size_t s = 0; s < saetze.size(); ++s) {
             std::vector<std::int32_t> starts;
@@ -70,7 +71,8 @@ protected:
                 p(i, 1) = alle[i][1];
             }
             std::vector<std::string> w = werte[s];
-            const bool ok = typ == shapetyp::point ? v.Shape_Append(p, w) : v.Shape_AppendRing(p, w, starts);
+            const bool ok =
+                typ == shapetyp::point ? v.Shape_Append(p, w) : v.Shape_AppendRing(p, w, starts);
             EXPECT_TRUE(ok) << v.letzterFehler();
         }
         EXPECT_TRUE(v.Shape_Close()) << v.letzterFehler();
@@ -110,9 +112,9 @@ TEST_F(Zeichnen, PolygonMitLochBleibtImLochOffen) {
     const QImage bild = male(datei(shapetyp::polyGon, {{quadrat, loch}}, {{"A", "1"}}), 0, false);
     EXPECT_EQ(bei(bild, 20, 20), 0xff0000u); // filled
     EXPECT_EQ(bei(bild, 80, 70), 0xff0000u);
-    EXPECT_EQ(bei(bild, 50, 50), 0xffffffu); // the hole
-    EXPECT_EQ(bei(bild, 0, 50), 0x000000u);  // the outline on top of the fill
-    EXPECT_EQ(bei(bild, 40, 50), 0x000000u); // the hole's outline
+    EXPECT_EQ(bei(bild, 50, 50), 0xffffffu);           // the hole
+    EXPECT_EQ(bei(bild, 0, 50), 0x000000u);            // the outline on top of the fill
+    EXPECT_EQ(bei(bild, 40, 50), 0x000000u);           // the hole's outline
     EXPECT_EQ(bild.pixel(2, 2) & 0xffffff, 0xffffffu); // outside
 }
 
@@ -126,8 +128,8 @@ TEST_F(Zeichnen, NurUmrissLaesstDasInnereLeer) {
 
 TEST_F(Zeichnen, LinienWerdenNieGefuellt) {
     const Ring haken = {{0, 0}, {100, 0}, {100, 100}};
-    const QImage bild = male(datei(shapetyp::polyLine, {{haken, {{0, 100}, {50, 100}}}}, {{"A", "1"}}),
-                             0, false);
+    const QImage bild =
+        male(datei(shapetyp::polyLine, {{haken, {{0, 100}, {50, 100}}}}, {{"A", "1"}}), 0, false);
     EXPECT_EQ(bei(bild, 50, 0), 0x000000u);
     EXPECT_EQ(bei(bild, 100, 50), 0x000000u);
     EXPECT_EQ(bei(bild, 25, 100), 0x000000u); // the second part
@@ -144,7 +146,10 @@ Farben farbenUmDieMitte(const QImage& bild, int halb) {
     for (int y = 100 - halb; y <= 100 + halb; ++y)
         for (int x = 100 - 3 * halb; x <= 100 + 3 * halb; ++x) {
             const QRgb p = bild.pixel(x, y) & 0xffffff;
-            p == 0xffffff ? ++f.weiss : p == 0x0000ff ? ++f.blau : p == 0xff0000 ? ++f.rot : ++f.andere;
+            p == 0xffffff   ? ++f.weiss
+            : p == 0x0000ff ? ++f.blau
+            : p == 0xff0000 ? ++f.rot
+                            : ++f.andere;
         }
     return f;
 }
@@ -161,15 +166,15 @@ TEST_F(Zeichnen, BeschriftungStehtImWeissenKastenUndFeldJenseitsZeigtDasLetzte) 
     const Farben f = farbenUmDieMitte(erstes, 3);
     EXPECT_EQ(f.rot, 0);
     EXPECT_GT(f.weiss, 10);
-    EXPECT_GT(f.blau + f.andere, 10); // the text, partly smoothed
+    EXPECT_GT(f.blau + f.andere, 10);          // the text, partly smoothed
     EXPECT_EQ(bei(erstes, 20, 20), 0xff0000u); // away from the box the fill stays
-    EXPECT_NE(erstes, letztes); // another text
+    EXPECT_NE(erstes, letztes);                // another text
     EXPECT_EQ(jenseits, letztes);
 }
 
 TEST_F(Zeichnen, PunkteAlsKreiseDieFuellungKommtNachDemUmriss) {
-    const std::string shp =
-        datei(shapetyp::point, {{{{0, 0}}}, {{{100, 100}}}, {{{50, 50}}}}, {{"Waaa", "1"}, {"Wbbb", "2"}, {"WWWW", "3"}});
+    const std::string shp = datei(shapetyp::point, {{{{0, 0}}}, {{{100, 100}}}, {{{50, 50}}}},
+                                  {{"Waaa", "1"}, {"Wbbb", "2"}, {"WWWW", "3"}});
     const QImage voll = male(shp, 0, false, 200, 200, 9);
     const QImage umriss = male(shp, 0, true, 200, 200, 9);
     // The pen is as wide as the circle: the fill shows only because it is painted last.
@@ -194,7 +199,8 @@ public:
     int pixelHoehe() const override { return 100; }
     double TextWidth(const std::string&) const override { return 1; }
     double TextHeight(const std::string&) const override { return 1; }
-    void Line(double x1, double y1, double x2, double y2, std::int32_t, const std::string& stil) override {
+    void Line(double x1, double y1, double x2, double y2, std::int32_t,
+              const std::string& stil) override {
         linien.push_back({x1, y1, x2, y2});
         stile.push_back(stil);
     }
@@ -202,7 +208,8 @@ public:
                   std::uint32_t, int) override {
         pfade.push_back(figuren);
     }
-    void maleKreis(double, double, double, std::uint32_t, int, std::optional<std::uint32_t>) override {}
+    void maleKreis(double, double, double, std::uint32_t, int,
+                   std::optional<std::uint32_t>) override {}
     void maleBeschriftung(int, int, int, int, const std::string& text) override {
         texte.push_back(text);
     }
@@ -222,8 +229,8 @@ void sicht(Zeichenflaeche& f) {
 
 TEST_F(Zeichnen, SaetzeAusserhalbDerSichtWerdenUebersprungen) {
     const Ring fern = {{500, 500}, {500, 600}, {600, 600}, {600, 500}, {500, 500}};
-    const std::string shp =
-        datei(shapetyp::polyGon, {{fern}, {quadrat}, {fern}}, {{"fern", "1"}, {"nah", "2"}, {"fern", "3"}});
+    const std::string shp = datei(shapetyp::polyGon, {{fern}, {quadrat}, {fern}},
+                                  {{"fern", "1"}, {"nah", "2"}, {"fern", "3"}});
     VunInterface v;
     ASSERT_TRUE(v.Shape_Open(shp));
     Protokoll p;
@@ -313,8 +320,9 @@ TEST_F(Zeichnen, DruckerflaecheMaltAufDieSeite) {
         ASSERT_TRUE(Shape_DrawAll(v, f, 0, 0, s.x, s.y, blau, 255));
     }
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"),
-                                         QString::fromStdString(pdf), QString::fromStdString(ordner + "/s")});
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"),
+             QString::fromStdString(pdf), QString::fromStdString(ordner + "/s")});
     ASSERT_TRUE(p.waitForFinished(60000));
     const QImage seite(QString::fromStdString(ordner + "/s-1.png"));
     ASSERT_FALSE(seite.isNull());
