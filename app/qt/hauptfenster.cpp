@@ -521,6 +521,26 @@ void Hauptfenster::imHintergrund(const std::function<void()>& arbeit) {
         std::rethrow_exception(fehler);
 }
 
+QString Hauptfenster::langerBefehl(const std::function<void(PruefAnzeige&)>& arbeit) {
+    QString fehlschlag;
+    {
+        Sanduhr sanduhr;
+        fortschritt_->setRange(0, 0);
+        fortschritt_->setFormat(QString());
+        fortschritt_->show();
+        FensterAnzeige anzeige(label13_, fortschritt_);
+        try {
+            imHintergrund([&] { arbeit(anzeige); });
+        } catch (const std::exception& f) {
+            fehlschlag = qs(f.what());
+        } catch (...) {
+            fehlschlag = QStringLiteral("?");
+        }
+    }
+    fortschritt_->hide();
+    return fehlschlag;
+}
+
 void Hauptfenster::melde(const std::string& meldung) {
     // From a worker the message waits for the window thread, which shows it modal.
     if (QThread::currentThread() == thread())
@@ -542,25 +562,10 @@ void Hauptfenster::pruefeShape() {
     const std::string abstand = text1_->text().toStdString();
     const std::string flaeche = text2_->text().toStdString();
     PruefTexte ergebnis;
-    QString fehlschlag;
-    {
-        Sanduhr sanduhr;
-        fortschritt_->setRange(0, 0);
-        fortschritt_->setFormat(QString());
-        fortschritt_->show();
-        FensterAnzeige anzeige(label13_, fortschritt_);
-        try {
-            imHintergrund([&] {
-                ergebnis = pruefen(pfad, attributliste_, abstand, flaeche, &anzeige,
-                                   [this](const std::string& m) { melde(m); });
-            });
-        } catch (const std::exception& f) {
-            fehlschlag = qs(f.what());
-        } catch (...) {
-            fehlschlag = QStringLiteral("?");
-        }
-    }
-    fortschritt_->hide();
+    const QString fehlschlag = langerBefehl([&](PruefAnzeige& anzeige) {
+        ergebnis = pruefen(pfad, attributliste_, abstand, flaeche, &anzeige,
+                           [this](const std::string& m) { melde(m); });
+    });
     label13_->clear();
     if (!fehlschlag.isEmpty()) {
         // Only a geometry library that cannot be loaded gets here.
@@ -608,29 +613,14 @@ void Hauptfenster::bereinigeShape() {
     o.minFlaecheText = text2_->text().toStdString();
     const std::string quelle = shapePfad_.toStdString();
     const std::string zielPfad = ziel.toStdString();
-    QString fehlschlag;
-    {
-        Sanduhr sanduhr;
-        fortschritt_->setRange(0, 0);
-        fortschritt_->setFormat(QString());
-        fortschritt_->show();
-        FensterAnzeige anzeige(label13_, fortschritt_);
-        try {
-            // The columns of the new table are those the last check matched.
-            imHintergrund([&] {
-                letzteBereinigung_ = bereinigen(
-                    quelle, zielPfad, attributliste_, o, [this](const std::string& m) { melde(m); },
-                    [&anzeige](std::int32_t erledigt, std::int32_t alle) {
-                        anzeige.fortschritt(erledigt, alle);
-                    });
+    // The columns of the new table are those the last check matched.
+    const QString fehlschlag = langerBefehl([&](PruefAnzeige& anzeige) {
+        letzteBereinigung_ = bereinigen(
+            quelle, zielPfad, attributliste_, o, [this](const std::string& m) { melde(m); },
+            [&anzeige](std::int32_t erledigt, std::int32_t alle) {
+                anzeige.fortschritt(erledigt, alle);
             });
-        } catch (const std::exception& f) {
-            fehlschlag = qs(f.what());
-        } catch (...) {
-            fehlschlag = QStringLiteral("?");
-        }
-    }
-    fortschritt_->hide();
+    });
     if (!fehlschlag.isEmpty())
         dialoge_.meldung(this, QStringLiteral("Shape konnte nicht erstellt werden.\r\n") + fehlschlag);
 }

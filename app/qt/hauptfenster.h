@@ -24,6 +24,7 @@ namespace trelvik {
 
 class Dialoge;
 struct BerichtTexte;
+class PruefAnzeige;
 
 class Hauptfenster : public QMainWindow {
     Q_OBJECT
@@ -79,6 +80,9 @@ private:
     BerichtTexte berichtTexte() const;
     int fensterZustand() const;
     void imHintergrund(const std::function<void()>& arbeit);
+    // A long command: `arbeit` runs in the background with the hourglass, the status label and
+    // the progress bar. Returns the text of what it threw, "" when it ran through.
+    QString langerBefehl(const std::function<void(PruefAnzeige&)>& arbeit);
     void melde(const std::string& meldung);
 
     Dialoge& dialoge_;

@@ -55,22 +55,23 @@ void einstellungenLeeren() {
     s.sync();
 }
 
-QString TestDialoge::oeffnen(QWidget*, const QString& t, const QString& ordner,
-                             const QString& filter) {
-    ++oeffnenAufrufe;
+QString TestDialoge::dateiDialog(int& aufrufe, QStringList& antworten, const QString& t,
+                                 const QString& ordner, const QString& filter) {
+    ++aufrufe;
     titel << t;
     letzterOrdner = ordner;
     letzterFilter = filter;
-    return vorne(oeffnenAntworten);
+    return vorne(antworten);
+}
+
+QString TestDialoge::oeffnen(QWidget*, const QString& t, const QString& ordner,
+                             const QString& filter) {
+    return dateiDialog(oeffnenAufrufe, oeffnenAntworten, t, ordner, filter);
 }
 
 QString TestDialoge::speichern(QWidget*, const QString& t, const QString& ordner,
                                const QString& filter) {
-    ++speichernAufrufe;
-    titel << t;
-    letzterOrdner = ordner;
-    letzterFilter = filter;
-    return vorne(speichernAntworten);
+    return dateiDialog(speichernAufrufe, speichernAntworten, t, ordner, filter);
 }
 
 QString probe(const char* name) {

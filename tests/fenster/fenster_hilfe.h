@@ -58,6 +58,11 @@ public:
 
     QString letzterOrdner;
     QString letzterFilter;
+
+private:
+    // One file dialog: counted, its title and folder noted, the next answer taken.
+    QString dateiDialog(int& aufrufe, QStringList& antworten, const QString& t,
+                        const QString& ordner, const QString& filter);
 };
 
 // A fixture shapefile (tests/daten/real/<name>/<name>.shp).
