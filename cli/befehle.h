@@ -29,4 +29,7 @@ struct BefehlEintrag {
 // Prints "trelvik-cli: <grund>" on stderr and returns `fehler`.
 int scheitern(const std::string& grund);
 
+// A whole number written in full (decimal, nothing after it) within [von, bis].
+bool ganzeZahl(const std::string& text, long von, long bis, long& wert);
+
 } // namespace trelvik::cli

@@ -6,7 +6,6 @@
 #include "shape/vun_interface.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <unistd.h>
@@ -105,9 +104,8 @@ int exportBefehl(const Argumente& argumente) {
     }
     if (dateien.size() != 2 || feld.empty())
         return scheitern("export needs FILE.shp OUT.txt --field N");
-    char* ende = nullptr;
-    const long nummer = std::strtol(feld.c_str(), &ende, 10);
-    if (ende == feld.c_str() || *ende != '\0' || nummer < 1 || nummer > 100000)
+    long nummer = 0;
+    if (!ganzeZahl(feld, 1, 100000, nummer))
         return scheitern("--field needs a field number from 1");
     VunInterface v;
     if (!v.Shape_Open(dateien[0]))

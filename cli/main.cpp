@@ -2,6 +2,8 @@
 #include "cli/befehle.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 
@@ -15,6 +17,16 @@ std::vector<Befehl>& befehle() {
 int scheitern(const std::string& grund) {
     std::cerr << "trelvik-cli: " << grund << '\n';
     return fehler;
+}
+
+bool ganzeZahl(const std::string& text, long von, long bis, long& wert) {
+    char* ende = nullptr;
+    errno = 0;
+    const long gelesen = std::strtol(text.c_str(), &ende, 10);
+    if (ende == text.c_str() || *ende != '\0' || errno != 0 || gelesen < von || gelesen > bis)
+        return false;
+    wert = gelesen;
+    return true;
 }
 
 } // namespace trelvik::cli

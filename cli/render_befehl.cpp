@@ -8,19 +8,12 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace trelvik::cli {
 
 namespace {
-
-bool ganzeZahl(const std::string& text, long von, long bis, long& wert) {
-    char* ende = nullptr;
-    wert = std::strtol(text.c_str(), &ende, 10);
-    return ende != text.c_str() && *ende == '\0' && wert >= von && wert <= bis;
-}
 
 bool groesse(const std::string& text, int& breite, int& hoehe) {
     const auto x = text.find_first_of("xX");
