@@ -5,6 +5,7 @@
 #include "app/qt/dialoge.h"
 #include "app/qt/einstellungen.h"
 #include "app/qt/hilfe.h"
+#include "app/qt/hintergrund.h"
 #include "app/qt/ueber_show.h"
 #include "app/qt/vun_drucker.h"
 #include "app/texte.h"
@@ -19,7 +20,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -30,7 +30,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
@@ -42,97 +41,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
-#include <exception>
-#include <mutex>
+#include <iterator>
 
 namespace trelvik {
 
 namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-// Long commands run in a worker thread so the window keeps painting. Their status and progress
-// reach the window through queued calls; a burst of messages is collapsed into the latest one,
-// so a file of many rings does not flood the event queue. The worker touches no widget.
-class FensterAnzeige : public PruefAnzeige {
-public:
-    FensterAnzeige(QLabel* status, QProgressBar* fortschritt)
-        : status_(status), fortschritt_(fortschritt) {}
-    ~FensterAnzeige() override {
-        // Whatever is still queued belongs to the finished run and refers to this object.
-        QCoreApplication::sendPostedEvents(status_);
-        QCoreApplication::sendPostedEvents(fortschritt_);
-    }
-    FensterAnzeige(const FensterAnzeige&) = delete;
-    FensterAnzeige& operator=(const FensterAnzeige&) = delete;
-
-    void statusAnzeigen(const std::string& text) override {
-        std::lock_guard sperre(mutex_);
-        statusText_ = text;
-        if (statusAusstehend_)
-            return;
-        statusAusstehend_ = true;
-        QMetaObject::invokeMethod(
-            status_,
-            [this] {
-                QString neu;
-                {
-                    std::lock_guard innen(mutex_);
-                    neu = qs(statusText_);
-                    statusAusstehend_ = false;
-                }
-                status_->setText(neu);
-                status_->repaint();
-            },
-            Qt::QueuedConnection);
-    }
-
-    void fortschritt(std::int32_t erledigt, std::int32_t alle) override {
-        std::lock_guard sperre(mutex_);
-        erledigt_ = erledigt;
-        alle_ = alle;
-        if (fortschrittAusstehend_)
-            return;
-        fortschrittAusstehend_ = true;
-        QMetaObject::invokeMethod(
-            fortschritt_,
-            [this] {
-                std::int32_t fertig = 0;
-                std::int32_t gesamt = 0;
-                {
-                    std::lock_guard innen(mutex_);
-                    fertig = erledigt_;
-                    gesamt = alle_;
-                    fortschrittAusstehend_ = false;
-                }
-                const int hoechstens = std::max(gesamt, 1);
-                fortschritt_->setRange(0, hoechstens);
-                fortschritt_->setValue(std::clamp(fertig, 0, hoechstens));
-                fortschritt_->setFormat(QStringLiteral("%1 von %2 Sätzen").arg(fertig).arg(gesamt));
-            },
-            Qt::QueuedConnection);
-    }
-
-private:
-    QLabel* status_;
-    QProgressBar* fortschritt_;
-    std::mutex mutex_;
-    std::string statusText_;
-    bool statusAusstehend_ = false;
-    std::int32_t erledigt_ = 0;
-    std::int32_t alle_ = 0;
-    bool fortschrittAusstehend_ = false;
-};
-
-// The hourglass for the life of a command; the pointer before it comes back at its end.
-class Sanduhr {
-public:
-    Sanduhr() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Sanduhr() { QApplication::restoreOverrideCursor(); }
-    Sanduhr(const Sanduhr&) = delete;
-    Sanduhr& operator=(const Sanduhr&) = delete;
-};
 
 QPlainTextEdit* ergebnisBox(QWidget* eltern, const char* name) {
     auto* box = new QPlainTextEdit(eltern);
@@ -150,10 +65,11 @@ QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text) {
     return label;
 }
 
-QAction* trenner(QMenu* menu, const char* name) {
-    QAction* a = menu->addSeparator();
-    a->setObjectName(QLatin1String(name));
-    return a;
+QCheckBox* option(QWidget* eltern, const char* name, const char* text, const char* tip) {
+    auto* c = new QCheckBox(QString::fromUtf8(text), eltern);
+    c->setObjectName(QLatin1String(name));
+    c->setToolTip(QString::fromUtf8(tip));
+    return c;
 }
 
 void setzeFarbe(QPlainTextEdit* box, const QColor& farbe) {
@@ -164,7 +80,47 @@ void setzeFarbe(QPlainTextEdit* box, const QColor& farbe) {
 
 const QString shapeFilter = QStringLiteral("Shape-Dateien (*.SHP *.shp)");
 
+// The toolbar has this many positions; those without a command hold separators.
+constexpr int werkzeugPositionen = 11;
+
 } // namespace
+
+// Every command of the window: its menu entry, and its toolbar button when it has a position.
+// Menu and toolbar share the command's one action.
+struct Hauptfenster::Befehl {
+    const char* menu; // objectName of the menu
+    const char* name; // objectName of the entry
+    const char* text; // caption; nullptr: a separator line
+    QAction* Hauptfenster::*aktion = nullptr;
+    void (Hauptfenster::*ausfuehren)() = nullptr;
+    int position = 0; // 1-based toolbar position; 0: menu only
+    const char* schluessel = nullptr;
+    const char* tip = nullptr;
+};
+
+const Hauptfenster::Befehl Hauptfenster::befehle[] = {
+    {"menu_datei", "menu_shapeladen", "Datei &laden", &Hauptfenster::menuShapeLaden_,
+     &Hauptfenster::shapeLaden, 1, "open", "Shape-Datei laden"},
+    {"menu_datei", "menu_strich1", nullptr},
+    {"menu_datei", "menu_drucker", "D&rucker", &Hauptfenster::menuDrucker_,
+     &Hauptfenster::druckerWaehlen},
+    {"menu_datei", "menu_strich2", nullptr},
+    {"menu_datei", "menu_ende", "E&nde", &Hauptfenster::menuEnde_, &Hauptfenster::beenden},
+    {"menu_trelvik", "menu_pruefen", "&Prüfen", &Hauptfenster::menuPruefen_,
+     &Hauptfenster::pruefeShape, 7, "test", "Shape prüfen"},
+    {"menu_trelvik", "menu_bereinigen", "&Bereinigen", &Hauptfenster::menuBereinigen_,
+     &Hauptfenster::bereinigeShape, 9, "clean", "Shape bereinigen"},
+    {"menu_trelvik", "menu_strich3", nullptr},
+    {"menu_trelvik", "menu_drucken", "Auswertung dr&ucken", &Hauptfenster::menuDrucken_,
+     &Hauptfenster::druckeAuswertung, 4, "print", "Shape-Angaben drucken"},
+    {"menu_trelvik", "menu_speichern", "Auswertung s&peichern", &Hauptfenster::menuSpeichern_,
+     &Hauptfenster::speichereAuswertung, 5, "save", "Shape-Angaben speichern"},
+    {"menu_hilfe", "menu_hilfe_hile", "&Hilfe", &Hauptfenster::menuHilfe_,
+     &Hauptfenster::zeigeHilfe, 11, "help", "Hilfe aufrufen"},
+    {"menu_hilfe", "menu_hilfe_strich", nullptr},
+    {"menu_hilfe", "menu_hilfe_about", "&Über", &Hauptfenster::menuUeber_,
+     &Hauptfenster::zeigeUeber},
+};
 
 std::string alsBerichtText(const QString& box) {
     std::string aus;
@@ -188,9 +144,9 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
     setObjectName(QStringLiteral("Hauptfenster"));
     setWindowTitle(QStringLiteral("Trelvik"));
     setWindowIcon(QIcon(logoBild(64)));
-    baueMenues();
-    baueWerkzeugleiste();
+    baueBefehle();
     baueFlaeche();
+    lauf_ = std::make_unique<Hintergrundlauf>(label13_, fortschritt_);
     resize(1100, 760);
 
     // Started: only choosing a file, the printer, help, about and end.
@@ -231,73 +187,45 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
 
 Hauptfenster::~Hauptfenster() = default;
 
-void Hauptfenster::baueMenues() {
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    datei->setObjectName(QStringLiteral("menu_datei"));
-    menuShapeLaden_ = datei->addAction(QStringLiteral("Datei &laden"), this, &Hauptfenster::shapeLaden);
-    menuShapeLaden_->setObjectName(QStringLiteral("menu_shapeladen"));
-    trenner(datei, "menu_strich1");
-    menuDrucker_ = datei->addAction(QStringLiteral("D&rucker"), this, &Hauptfenster::druckerWaehlen);
-    menuDrucker_->setObjectName(QStringLiteral("menu_drucker"));
-    trenner(datei, "menu_strich2");
-    menuEnde_ = datei->addAction(QStringLiteral("E&nde"), this, &QWidget::close);
-    menuEnde_->setObjectName(QStringLiteral("menu_ende"));
+void Hauptfenster::baueBefehle() {
+    const std::pair<const char*, const char*> menues[] = {
+        {"menu_datei", "&Datei"}, {"menu_trelvik", "&Trelvik"}, {"menu_hilfe", "&?"}};
+    for (const auto& [name, titel] : menues) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(titel));
+        menu->setObjectName(QLatin1String(name));
+        for (const Befehl& b : befehle) {
+            if (std::string_view(b.menu) != name)
+                continue;
+            if (!b.text) {
+                menu->addSeparator()->setObjectName(QLatin1String(b.name));
+                continue;
+            }
+            QAction* a = menu->addAction(QString::fromUtf8(b.text));
+            a->setObjectName(QLatin1String(b.name));
+            connect(a, &QAction::triggered, this, b.ausfuehren);
+            if (b.schluessel) {
+                const QString schluessel = QLatin1String(b.schluessel);
+                a->setData(schluessel);
+                a->setIcon(werkzeugSymbol(schluessel));
+                a->setIconVisibleInMenu(false);
+                a->setToolTip(QString::fromUtf8(b.tip));
+            }
+            this->*b.aktion = a;
+        }
+    }
 
-    QMenu* trelvik = menuBar()->addMenu(QStringLiteral("&Trelvik"));
-    trelvik->setObjectName(QStringLiteral("menu_trelvik"));
-    menuPruefen_ = trelvik->addAction(QStringLiteral("&Prüfen"), this, &Hauptfenster::pruefeShape);
-    menuPruefen_->setObjectName(QStringLiteral("menu_pruefen"));
-    menuBereinigen_ =
-        trelvik->addAction(QStringLiteral("&Bereinigen"), this, &Hauptfenster::bereinigeShape);
-    menuBereinigen_->setObjectName(QStringLiteral("menu_bereinigen"));
-    trenner(trelvik, "menu_strich3");
-    menuDrucken_ = trelvik->addAction(QStringLiteral("Auswertung dr&ucken"), this,
-                                      &Hauptfenster::druckeAuswertung);
-    menuDrucken_->setObjectName(QStringLiteral("menu_drucken"));
-    menuSpeichern_ = trelvik->addAction(QStringLiteral("Auswertung s&peichern"), this,
-                                        &Hauptfenster::speichereAuswertung);
-    menuSpeichern_->setObjectName(QStringLiteral("menu_speichern"));
-
-    QMenu* hilfe = menuBar()->addMenu(QStringLiteral("&?"));
-    hilfe->setObjectName(QStringLiteral("menu_hilfe"));
-    menuHilfe_ = hilfe->addAction(QStringLiteral("&Hilfe"), this, &Hauptfenster::zeigeHilfe);
-    menuHilfe_->setObjectName(QStringLiteral("menu_hilfe_hile"));
-    trenner(hilfe, "menu_hilfe_strich");
-    menuUeber_ = hilfe->addAction(QStringLiteral("&Über"), this, &Hauptfenster::zeigeUeber);
-    menuUeber_->setObjectName(QStringLiteral("menu_hilfe_about"));
-}
-
-void Hauptfenster::baueWerkzeugleiste() {
     werkzeuge_ = addToolBar(QStringLiteral("Werkzeuge"));
     werkzeuge_->setObjectName(QStringLiteral("Toolbar"));
     werkzeuge_->setMovable(false);
     werkzeuge_->setIconSize(QSize(24, 24));
-    struct Knopf {
-        int position;
-        const char* schluessel;
-        const char* tip;
-    };
-    const Knopf knoepfe[] = {{1, "open", "Shape-Datei laden"},
-                             {4, "print", "Shape-Angaben drucken"},
-                             {5, "save", "Shape-Angaben speichern"},
-                             {7, "test", "Shape prüfen"},
-                             {9, "clean", "Shape bereinigen"},
-                             {11, "help", "Hilfe aufrufen"}};
-    const Knopf* naechster = knoepfe;
-    for (int position = 1; position <= 11; ++position) {
-        if (naechster != std::end(knoepfe) && naechster->position == position) {
-            const QString schluessel = QLatin1String(naechster->schluessel);
-            QAction* a = werkzeuge_->addAction(werkzeugSymbol(schluessel), QString());
-            a->setObjectName(QStringLiteral("Toolbar_") + schluessel);
-            a->setData(schluessel);
-            a->setToolTip(QString::fromUtf8(naechster->tip));
-            ++naechster;
-        } else {
+    for (int position = 1; position <= werkzeugPositionen; ++position) {
+        const auto b = std::find_if(std::begin(befehle), std::end(befehle),
+                                    [position](const Befehl& x) { return x.position == position; });
+        if (b != std::end(befehle))
+            werkzeuge_->addAction(this->*b->aktion);
+        else
             werkzeuge_->addSeparator();
-        }
     }
-    connect(werkzeuge_, &QToolBar::actionTriggered, this,
-            [this](QAction* a) { werkzeugKlick(a->data().toString()); });
 }
 
 QAction* Hauptfenster::werkzeugPosition(int position) const {
@@ -308,19 +236,14 @@ QAction* Hauptfenster::werkzeugPosition(int position) const {
 }
 
 void Hauptfenster::werkzeugKlick(const QString& schluessel) {
-    if (schluessel == QLatin1String("print"))
-        druckeAuswertung();
-    else if (schluessel == QLatin1String("save"))
-        speichereAuswertung();
-    else if (schluessel == QLatin1String("open"))
-        shapeLaden();
-    else if (schluessel == QLatin1String("test"))
-        pruefeShape();
-    else if (schluessel == QLatin1String("clean"))
-        bereinigeShape();
-    else if (schluessel == QLatin1String("help"))
-        zeigeHilfe();
+    for (const Befehl& b : befehle)
+        if (b.schluessel && schluessel == QLatin1String(b.schluessel))
+            (this->*b.ausfuehren)();
 }
+
+void Hauptfenster::beenden() { close(); }
+
+bool Hauptfenster::befehlLaeuft() const { return lauf_->laeuft(); }
 
 void Hauptfenster::baueFlaeche() {
     auto* flaeche = new QWidget(this);
@@ -331,6 +254,21 @@ void Hauptfenster::baueFlaeche() {
     logo->setObjectName(QStringLiteral("Logo"));
     logo->setPixmap(logoBild(56));
 
+    auto* kopf = new QHBoxLayout;
+    kopf->addWidget(logo);
+    kopf->addSpacing(12);
+    kopf->addLayout(baueSchwellen(flaeche));
+    kopf->addSpacing(24);
+    kopf->addWidget(baueOptionen(flaeche));
+    kopf->addStretch();
+
+    auto* spalte = new QVBoxLayout(flaeche);
+    spalte->addLayout(kopf);
+    spalte->addLayout(baueZustand(flaeche));
+    spalte->addLayout(baueErgebnisse(flaeche), 1);
+}
+
+QLayout* Hauptfenster::baueSchwellen(QWidget* flaeche) {
     text1_ = new QLineEdit(QStringLiteral("25"), flaeche);
     text1_->setObjectName(QStringLiteral("Text1"));
     text2_ = new QLineEdit(QStringLiteral("25"), flaeche);
@@ -348,37 +286,29 @@ void Hauptfenster::baueFlaeche() {
     schwellen->addWidget(beschriftung(flaeche, "Label5", QStringLiteral("minimale Fläche:")), 1, 0);
     schwellen->addWidget(text2_, 1, 1);
     schwellen->addWidget(beschriftung(flaeche, "Label6", QStringLiteral("m²")), 1, 2);
+    return schwellen;
+}
 
+QWidget* Hauptfenster::baueOptionen(QWidget* flaeche) {
     frame1_ = new QFrame(flaeche);
     frame1_->setObjectName(QStringLiteral("Frame1"));
     frame1_->setFrameShape(QFrame::StyledPanel);
+    check4_ = option(frame1_, "Check4", "Vereinfachen",
+                     "Die Flächen werden vereinfacht: Punkte, die weniger als den minimalen "
+                     "Punktabstand vom Umriss abweichen, werden weggelassen.");
+    check2_ = option(frame1_, "Check2", "Punkte entfernen",
+                     "Punkte mit minimalen Punktabständen werden entfernt.");
+    check1_ = option(frame1_, "Check1", "Min. Flächen entfernen",
+                     "Flächen mit minimalen Flächen werden entfernt.");
+    check3_ = option(frame1_, "Check3", "Ringe anpassen",
+                     "Ringe in Multipolygonen werden dem minimalen Punktabstand angepasst.");
     auto* optionen = new QHBoxLayout(frame1_);
-    check4_ = new QCheckBox(QStringLiteral("Vereinfachen"), frame1_);
-    check4_->setObjectName(QStringLiteral("Check4"));
-    check4_->setToolTip(QStringLiteral(
-        "Die Flächen werden vereinfacht: Punkte, die weniger als den minimalen Punktabstand "
-        "vom Umriss abweichen, werden weggelassen."));
-    check2_ = new QCheckBox(QStringLiteral("Punkte entfernen"), frame1_);
-    check2_->setObjectName(QStringLiteral("Check2"));
-    check2_->setToolTip(QStringLiteral("Punkte mit minimalen Punktabständen werden entfernt."));
-    check1_ = new QCheckBox(QStringLiteral("Min. Flächen entfernen"), frame1_);
-    check1_->setObjectName(QStringLiteral("Check1"));
-    check1_->setToolTip(QStringLiteral("Flächen mit minimalen Flächen werden entfernt."));
-    check3_ = new QCheckBox(QStringLiteral("Ringe anpassen"), frame1_);
-    check3_->setObjectName(QStringLiteral("Check3"));
-    check3_->setToolTip(
-        QStringLiteral("Ringe in Multipolygonen werden dem minimalen Punktabstand angepasst."));
     for (QCheckBox* c : {check4_, check2_, check1_, check3_})
         optionen->addWidget(c);
+    return frame1_;
+}
 
-    auto* kopf = new QHBoxLayout;
-    kopf->addWidget(logo);
-    kopf->addSpacing(12);
-    kopf->addLayout(schwellen);
-    kopf->addSpacing(24);
-    kopf->addWidget(frame1_);
-    kopf->addStretch();
-
+QLayout* Hauptfenster::baueZustand(QWidget* flaeche) {
     label10_ = beschriftung(flaeche, "Label10", QString());
     QFont fett = label10_->font();
     fett.setBold(true);
@@ -396,7 +326,10 @@ void Hauptfenster::baueFlaeche() {
     zustand->addWidget(label3_, 1);
     zustand->addWidget(label13_);
     zustand->addWidget(fortschritt_);
+    return zustand;
+}
 
+QLayout* Hauptfenster::baueErgebnisse(QWidget* flaeche) {
     text3_ = ergebnisBox(flaeche, "Text3");
     text4_ = ergebnisBox(flaeche, "Text4");
     text5_ = ergebnisBox(flaeche, "Text5");
@@ -422,11 +355,7 @@ void Hauptfenster::baueFlaeche() {
     ergebnisse->setRowStretch(1, 3);
     ergebnisse->setRowStretch(3, 3);
     ergebnisse->setRowStretch(5, 1);
-
-    auto* spalte = new QVBoxLayout(flaeche);
-    spalte->addLayout(kopf);
-    spalte->addLayout(zustand);
-    spalte->addLayout(ergebnisse, 1);
+    return ergebnisse;
 }
 
 bool Hauptfenster::eventFilter(QObject* objekt, QEvent* ereignis) {
@@ -441,15 +370,11 @@ bool Hauptfenster::eventFilter(QObject* objekt, QEvent* ereignis) {
 
 void Hauptfenster::setzePruefbar(bool verfuegbar) {
     menuPruefen_->setEnabled(verfuegbar);
-    werkzeugPosition(7)->setEnabled(verfuegbar);
 }
 
 void Hauptfenster::setzeGeprueft(bool verfuegbar) {
     menuSpeichern_->setEnabled(verfuegbar);
     menuDrucken_->setEnabled(verfuegbar);
-    werkzeugPosition(4)->setEnabled(verfuegbar);
-    werkzeugPosition(5)->setEnabled(verfuegbar);
-    werkzeugPosition(9)->setEnabled(verfuegbar);
     menuBereinigen_->setEnabled(verfuegbar);
     frame1_->setEnabled(verfuegbar);
 }
@@ -499,48 +424,6 @@ void Hauptfenster::ladeShape(const QString& pfad) {
     }
 }
 
-void Hauptfenster::imHintergrund(const std::function<void()>& arbeit) {
-    // The window waits in its own loop, which paints and answers the worker's messages but
-    // takes no input, so no second command can start meanwhile.
-    befehlLaeuft_ = true;
-    std::exception_ptr fehler;
-    QEventLoop warten;
-    std::unique_ptr<QThread> arbeiter(QThread::create([&] {
-        try {
-            arbeit();
-        } catch (...) {
-            fehler = std::current_exception();
-        }
-    }));
-    connect(arbeiter.get(), &QThread::finished, &warten, &QEventLoop::quit, Qt::QueuedConnection);
-    arbeiter->start();
-    warten.exec(QEventLoop::ExcludeUserInputEvents);
-    arbeiter->wait();
-    befehlLaeuft_ = false;
-    if (fehler)
-        std::rethrow_exception(fehler);
-}
-
-QString Hauptfenster::langerBefehl(const std::function<void(PruefAnzeige&)>& arbeit) {
-    QString fehlschlag;
-    {
-        Sanduhr sanduhr;
-        fortschritt_->setRange(0, 0);
-        fortschritt_->setFormat(QString());
-        fortschritt_->show();
-        FensterAnzeige anzeige(label13_, fortschritt_);
-        try {
-            imHintergrund([&] { arbeit(anzeige); });
-        } catch (const std::exception& f) {
-            fehlschlag = qs(f.what());
-        } catch (...) {
-            fehlschlag = QStringLiteral("?");
-        }
-    }
-    fortschritt_->hide();
-    return fehlschlag;
-}
-
 void Hauptfenster::melde(const std::string& meldung) {
     // From a worker the message waits for the window thread, which shows it modal.
     if (QThread::currentThread() == thread())
@@ -552,7 +435,7 @@ void Hauptfenster::melde(const std::string& meldung) {
 }
 
 void Hauptfenster::pruefeShape() {
-    if (befehlLaeuft_ || shapePfad_.isEmpty())
+    if (lauf_->laeuft() || shapePfad_.isEmpty())
         return;
     label3_->clear();
     leereErgebnisse();
@@ -562,7 +445,7 @@ void Hauptfenster::pruefeShape() {
     const std::string abstand = text1_->text().toStdString();
     const std::string flaeche = text2_->text().toStdString();
     PruefTexte ergebnis;
-    const QString fehlschlag = langerBefehl([&](PruefAnzeige& anzeige) {
+    const QString fehlschlag = lauf_->ausfuehren([&](PruefAnzeige& anzeige) {
         ergebnis = pruefen(pfad, attributliste_, abstand, flaeche, &anzeige,
                            [this](const std::string& m) { melde(m); });
     });
@@ -595,7 +478,7 @@ QString Hauptfenster::zielShapeWaehlen() {
 }
 
 void Hauptfenster::bereinigeShape() {
-    if (befehlLaeuft_)
+    if (lauf_->laeuft())
         return;
     const QString ziel = zielShapeWaehlen();
     if (ziel.isEmpty())
@@ -614,7 +497,7 @@ void Hauptfenster::bereinigeShape() {
     const std::string quelle = shapePfad_.toStdString();
     const std::string zielPfad = ziel.toStdString();
     // The columns of the new table are those the last check matched.
-    const QString fehlschlag = langerBefehl([&](PruefAnzeige& anzeige) {
+    const QString fehlschlag = lauf_->ausfuehren([&](PruefAnzeige& anzeige) {
         letzteBereinigung_ = bereinigen(
             quelle, zielPfad, attributliste_, o, [this](const std::string& m) { melde(m); },
             [&anzeige](std::int32_t erledigt, std::int32_t alle) {
@@ -696,7 +579,7 @@ void Hauptfenster::zeigeUeber() {
 }
 
 void Hauptfenster::closeEvent(QCloseEvent* ereignis) {
-    if (befehlLaeuft_) {
+    if (lauf_->laeuft()) {
         ereignis->ignore();
         return;
     }

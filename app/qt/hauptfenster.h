@@ -8,13 +8,14 @@
 #include <QMainWindow>
 #include <QString>
 
-#include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -24,7 +25,7 @@ namespace trelvik {
 
 class Dialoge;
 struct BerichtTexte;
-class PruefAnzeige;
+class Hintergrundlauf;
 
 class Hauptfenster : public QMainWindow {
     Q_OBJECT
@@ -62,7 +63,7 @@ public:
     const QString& druckerName() const { return druckerName_; }
     const Attributliste& attributliste() const { return attributliste_; }
     // True while a check or a clean run works in the background.
-    bool befehlLaeuft() const { return befehlLaeuft_; }
+    bool befehlLaeuft() const;
     // What the last clean run did.
     const BereinigungsErgebnis& letzteBereinigung() const { return letzteBereinigung_; }
 
@@ -71,18 +72,24 @@ protected:
     bool eventFilter(QObject* objekt, QEvent* ereignis) override;
 
 private:
-    void baueMenues();
-    void baueWerkzeugleiste();
+    struct Befehl;
+    static const Befehl befehle[];
+
+    // The menus and the toolbar from the command table.
+    void baueBefehle();
+    // The window's surface, area by area: threshold fields, cleaning options, the status row
+    // and the result boxes.
     void baueFlaeche();
+    QLayout* baueSchwellen(QWidget* flaeche);
+    QWidget* baueOptionen(QWidget* flaeche);
+    QLayout* baueZustand(QWidget* flaeche);
+    QLayout* baueErgebnisse(QWidget* flaeche);
+    void beenden();
     void setzeGeprueft(bool verfuegbar);
     void setzePruefbar(bool verfuegbar);
     void leereErgebnisse();
     BerichtTexte berichtTexte() const;
     int fensterZustand() const;
-    void imHintergrund(const std::function<void()>& arbeit);
-    // A long command: `arbeit` runs in the background with the hourglass, the status label and
-    // the progress bar. Returns the text of what it threw, "" when it ran through.
-    QString langerBefehl(const std::function<void(PruefAnzeige&)>& arbeit);
     void melde(const std::string& meldung);
 
     Dialoge& dialoge_;
@@ -92,7 +99,7 @@ private:
     QString druckerName_;
     int gespeicherterZustand_ = 0;
     Attributliste attributliste_;
-    bool befehlLaeuft_ = false;
+    std::unique_ptr<Hintergrundlauf> lauf_;
     BereinigungsErgebnis letzteBereinigung_;
 
     QAction* menuShapeLaden_ = nullptr;
