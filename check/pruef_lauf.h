@@ -70,6 +70,7 @@ public:
     virtual void shapeTypAnzeigen(const std::string& /*text*/) {}
     virtual void statusAnzeigen(const std::string& /*text*/) {}
     virtual void fortschritt(std::int32_t /*erledigt*/, std::int32_t /*alle*/) {}
+    virtual bool abbrechen() const { return false; }
 };
 
 // Reads both thresholds as the window's fields do: centimetres and square metres as texts.

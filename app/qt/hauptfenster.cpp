@@ -33,6 +33,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -79,6 +80,39 @@ void setzeFarbe(QPlainTextEdit* box, const QColor& farbe) {
 }
 
 const QString shapeFilter = QStringLiteral("Shape-Dateien (*.SHP *.shp)");
+
+// The clean run takes a cancel hook as its last argument where it has one; without it a
+// cancelled clean runs to its end.
+template <typename... Argumente>
+BereinigungsErgebnis bereinigeAbbrechbar(const std::function<bool()>& abbrechen,
+                                         const Argumente&... a) {
+    if constexpr (requires { bereinigen(a..., abbrechen); })
+        return bereinigen(a..., abbrechen);
+    else
+        return bereinigen(a...);
+}
+
+QString bereinigungsBericht(const BereinigungsErgebnis& e, const QString& ziel) {
+    QString text;
+    if (e.geschrieben == 0)
+        text = QStringLiteral("In %1 wurde kein einziger Satz geschrieben: nach dem Bereinigen "
+                              "blieb von keinem Satz ein Teil übrig.\r\n\r\n")
+                   .arg(QDir::toNativeSeparators(ziel));
+    else
+        text = QStringLiteral("%1 ist geschrieben.\r\n\r\n").arg(QDir::toNativeSeparators(ziel));
+    text += QStringLiteral("Sätze gelesen: %1\r\nSätze geschrieben: %2\r\nSätze verworfen: %3\r\n"
+                           "Teile verworfen: %4 von %5\r\n"
+                           "Zu breite Werte (mit * gefüllt): %6")
+                .arg(e.gelesen)
+                .arg(e.geschrieben)
+                .arg(e.verworfen)
+                .arg(e.teileVerworfen)
+                .arg(e.teileGelesen)
+                .arg(e.ueberlaeufe);
+    if (e.ohneGeometrie > 0)
+        text += QStringLiteral("\r\nSätze ohne schreibbare Geometrie: %1").arg(e.ohneGeometrie);
+    return text;
+}
 
 // The toolbar has this many positions; those without a command hold separators.
 constexpr int werkzeugPositionen = 11;
@@ -320,12 +354,19 @@ QLayout* Hauptfenster::baueZustand(QWidget* flaeche) {
     fortschritt_->setMaximumWidth(260);
     fortschritt_->setTextVisible(true);
     fortschritt_->hide();
+    abbrechen_ = new QPushButton(QStringLiteral("Abbrechen"), flaeche);
+    abbrechen_->setObjectName(QStringLiteral("Abbrechen"));
+    abbrechen_->setShortcut(QKeySequence(Qt::Key_Escape));
+    abbrechen_->setToolTip(QStringLiteral("Den laufenden Befehl abbrechen (Esc)"));
+    abbrechen_->hide();
+    connect(abbrechen_, &QPushButton::clicked, this, [this] { lauf_->abbrechen(); });
     auto* zustand = new QHBoxLayout;
     zustand->addWidget(label10_);
     zustand->addSpacing(16);
     zustand->addWidget(label3_, 1);
     zustand->addWidget(label13_);
     zustand->addWidget(fortschritt_);
+    zustand->addWidget(abbrechen_);
     return zustand;
 }
 
@@ -424,6 +465,40 @@ void Hauptfenster::ladeShape(const QString& pfad) {
     }
 }
 
+QString Hauptfenster::imHintergrund(const QString& was,
+                                   const std::function<void(PruefAnzeige&)>& arbeit) {
+    // Fields, options and commands are disabled for the run, so what the user types or clicks
+    // meanwhile goes nowhere; ending the program stays possible and asks first.
+    std::vector<std::pair<QObject*, bool>> vorher;
+    const auto sperre = [&](auto* element) {
+        vorher.emplace_back(element, element->isEnabled());
+        element->setEnabled(false);
+    };
+    for (QWidget* w : std::initializer_list<QWidget*>{text1_, text2_, frame1_})
+        sperre(w);
+    for (const Befehl& b : befehle)
+        if (b.aktion && b.aktion != &Hauptfenster::menuEnde_)
+            sperre(this->*b.aktion);
+    laufName_ = was;
+    abbrechen_->show();
+    const QString fehlschlag = lauf_->ausfuehren(arbeit);
+    abbrechen_->hide();
+    for (const auto& [element, an] : vorher) {
+        if (auto* w = qobject_cast<QWidget*>(element))
+            w->setEnabled(an);
+        else
+            static_cast<QAction*>(element)->setEnabled(an);
+    }
+    return fehlschlag;
+}
+
+bool Hauptfenster::schliesseNachLauf() {
+    if (!schliessenNachLauf_)
+        return false;
+    close();
+    return true;
+}
+
 void Hauptfenster::melde(const std::string& meldung) {
     // From a worker the message waits for the window thread, which shows it modal.
     if (QThread::currentThread() == thread())
@@ -437,19 +512,29 @@ void Hauptfenster::melde(const std::string& meldung) {
 void Hauptfenster::pruefeShape() {
     if (lauf_->laeuft() || shapePfad_.isEmpty())
         return;
+    // The boxes are emptied, so what needs a finished check waits for this one.
     label3_->clear();
     leereErgebnisse();
+    setzeGeprueft(false);
     setzeFarbe(text3_, Qt::black);
 
     const std::string pfad = shapePfad_.toStdString();
     const std::string abstand = text1_->text().toStdString();
     const std::string flaeche = text2_->text().toStdString();
     PruefTexte ergebnis;
-    const QString fehlschlag = lauf_->ausfuehren([&](PruefAnzeige& anzeige) {
-        ergebnis = pruefen(pfad, attributliste_, abstand, flaeche, &anzeige,
-                           [this](const std::string& m) { melde(m); });
-    });
+    const QString fehlschlag =
+        imHintergrund(QStringLiteral("Die Prüfung"), [&](PruefAnzeige& anzeige) {
+            ergebnis = pruefen(pfad, attributliste_, abstand, flaeche, &anzeige,
+                               [this](const std::string& m) { melde(m); });
+        });
     label13_->clear();
+    if (schliesseNachLauf())
+        return;
+    if (lauf_->abgebrochen()) {
+        // A stopped check leaves the file chosen and unchecked.
+        dialoge_.meldung(this, QStringLiteral("Die Prüfung wurde abgebrochen."));
+        return;
+    }
     if (!fehlschlag.isEmpty()) {
         // Only a geometry library that cannot be loaded gets here.
         dialoge_.meldung(this, QStringLiteral("Die Prüfung ist fehlgeschlagen:\r\n") + fehlschlag);
@@ -497,15 +582,27 @@ void Hauptfenster::bereinigeShape() {
     const std::string quelle = shapePfad_.toStdString();
     const std::string zielPfad = ziel.toStdString();
     // The columns of the new table are those the last check matched.
-    const QString fehlschlag = lauf_->ausfuehren([&](PruefAnzeige& anzeige) {
-        letzteBereinigung_ = bereinigen(
-            quelle, zielPfad, attributliste_, o, [this](const std::string& m) { melde(m); },
-            [&anzeige](std::int32_t erledigt, std::int32_t alle) {
+    const QString fehlschlag =
+        imHintergrund(QStringLiteral("Das Bereinigen"), [&](PruefAnzeige& anzeige) {
+            const Melder melder = [this](const std::string& m) { melde(m); };
+            const Fortschritt fortschritt = [&anzeige](std::int32_t erledigt, std::int32_t alle) {
                 anzeige.fortschritt(erledigt, alle);
-            });
-    });
+            };
+            letzteBereinigung_ =
+                bereinigeAbbrechbar([&anzeige] { return anzeige.abbrechen(); }, quelle, zielPfad,
+                                    attributliste_, o, melder, fortschritt);
+        });
+    label13_->clear();
+    if (schliesseNachLauf())
+        return;
+    const BereinigungsErgebnis& e = letzteBereinigung_;
     if (!fehlschlag.isEmpty())
         dialoge_.meldung(this, QStringLiteral("Shape konnte nicht erstellt werden.\r\n") + fehlschlag);
+    else if (lauf_->abgebrochen() && !e.erfolgreich)
+        dialoge_.meldung(this, QStringLiteral("Das Bereinigen wurde abgebrochen."));
+    else if (e.gelaufen && (e.erfolgreich || e.ohneGeometrie > 0))
+        // Failures have had their message from the run itself.
+        dialoge_.meldung(this, bereinigungsBericht(e, ziel));
 }
 
 BerichtTexte Hauptfenster::berichtTexte() const {
@@ -580,7 +677,14 @@ void Hauptfenster::zeigeUeber() {
 
 void Hauptfenster::closeEvent(QCloseEvent* ereignis) {
     if (lauf_->laeuft()) {
+        // The run cannot be left behind: it is asked to stop, and the window closes when it has.
         ereignis->ignore();
+        if (!schliessenNachLauf_ &&
+            dialoge_.frage(this, laufName_ + QStringLiteral(" läuft noch. Abbrechen und "
+                                                             "Trelvik beenden?"))) {
+            schliessenNachLauf_ = true;
+            lauf_->abbrechen();
+        }
         return;
     }
     speichereEinstellungen(fensterZustand(), projektPfad_, text1_->text(), text2_->text());

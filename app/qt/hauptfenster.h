@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@ class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
+class QPushButton;
 class QToolBar;
 
 namespace trelvik {
@@ -26,6 +28,7 @@ namespace trelvik {
 class Dialoge;
 struct BerichtTexte;
 class Hintergrundlauf;
+class PruefAnzeige;
 
 class Hauptfenster : public QMainWindow {
     Q_OBJECT
@@ -91,6 +94,12 @@ private:
     BerichtTexte berichtTexte() const;
     int fensterZustand() const;
     void melde(const std::string& meldung);
+    // A long command: `arbeit` runs in the background while fields, options and commands are
+    // disabled and "Abbrechen" is shown. `was` names it in the closing question ("Die Prüfung").
+    // Returns the text of what it threw, "" when it ran through.
+    QString imHintergrund(const QString& was, const std::function<void(PruefAnzeige&)>& arbeit);
+    // After a run: closes the window when that was asked for meanwhile; true then.
+    bool schliesseNachLauf();
 
     Dialoge& dialoge_;
     QString programmOrdner_;
@@ -100,6 +109,8 @@ private:
     int gespeicherterZustand_ = 0;
     Attributliste attributliste_;
     std::unique_ptr<Hintergrundlauf> lauf_;
+    QString laufName_;
+    bool schliessenNachLauf_ = false;
     BereinigungsErgebnis letzteBereinigung_;
 
     QAction* menuShapeLaden_ = nullptr;
@@ -123,6 +134,7 @@ private:
     QLabel* label10_ = nullptr;
     QLabel* label13_ = nullptr;
     QProgressBar* fortschritt_ = nullptr;
+    QPushButton* abbrechen_ = nullptr;
     QFrame* frame1_ = nullptr;
     QCheckBox* check1_ = nullptr;
     QCheckBox* check2_ = nullptr;

@@ -19,8 +19,8 @@ namespace {
 // into the latest one, so a file of many rings does not flood the event queue.
 class FensterAnzeige : public PruefAnzeige {
 public:
-    FensterAnzeige(QLabel* status, QProgressBar* fortschritt)
-        : status_(status), fortschritt_(fortschritt) {}
+    FensterAnzeige(QLabel* status, QProgressBar* fortschritt, const std::atomic<bool>& abbruch)
+        : status_(status), fortschritt_(fortschritt), abbruch_(abbruch) {}
     ~FensterAnzeige() override {
         // Whatever is still queued belongs to the finished run and refers to this object.
         QCoreApplication::sendPostedEvents(status_);
@@ -76,9 +76,12 @@ public:
             Qt::QueuedConnection);
     }
 
+    bool abbrechen() const override { return abbruch_; }
+
 private:
     QLabel* status_;
     QProgressBar* fortschritt_;
+    const std::atomic<bool>& abbruch_;
     std::mutex mutex_;
     std::string statusText_;
     bool statusAusstehend_ = false;
@@ -97,8 +100,9 @@ Hintergrundlauf::Hintergrundlauf(QLabel* status, QProgressBar* fortschritt)
     : status_(status), fortschritt_(fortschritt) {}
 
 void Hintergrundlauf::imHintergrund(const std::function<void()>& arbeit) {
-    // The window waits in its own loop, which paints and answers the worker's messages but
-    // takes no input, so no second command can start meanwhile.
+    // The window waits in its own loop, which paints, answers the worker's messages and takes
+    // input: the window has disabled what must not be used meanwhile, so nothing is held back
+    // to be replayed when the run ends.
     laeuft_ = true;
     std::exception_ptr fehler;
     QEventLoop warten;
@@ -112,7 +116,7 @@ void Hintergrundlauf::imHintergrund(const std::function<void()>& arbeit) {
     QObject::connect(arbeiter.get(), &QThread::finished, &warten, &QEventLoop::quit,
                      Qt::QueuedConnection);
     arbeiter->start();
-    warten.exec(QEventLoop::ExcludeUserInputEvents);
+    warten.exec();
     arbeiter->wait();
     laeuft_ = false;
     if (fehler)
@@ -121,12 +125,13 @@ void Hintergrundlauf::imHintergrund(const std::function<void()>& arbeit) {
 
 QString Hintergrundlauf::ausfuehren(const std::function<void(PruefAnzeige&)>& arbeit) {
     QString fehlschlag;
+    abbruch_ = false;
     {
         Sanduhr sanduhr;
         fortschritt_->setRange(0, 0);
         fortschritt_->setFormat(QString());
         fortschritt_->show();
-        FensterAnzeige anzeige(status_, fortschritt_);
+        FensterAnzeige anzeige(status_, fortschritt_, abbruch_);
         try {
             imHintergrund([&] { arbeit(anzeige); });
         } catch (const std::exception& f) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 class QLabel;
@@ -33,12 +34,19 @@ public:
     // True while `ausfuehren` waits for its work.
     bool laeuft() const { return laeuft_; }
 
+    // Asks the running work to stop: the display's `abbrechen()` answers true from now on
+    // until the next run starts.
+    void abbrechen() { abbruch_ = true; }
+    // Whether the last run was asked to stop.
+    bool abgebrochen() const { return abbruch_; }
+
 private:
     void imHintergrund(const std::function<void()>& arbeit);
 
     QLabel* status_;
     QProgressBar* fortschritt_;
     bool laeuft_ = false;
+    std::atomic<bool> abbruch_ = false;
 };
 
 } // namespace trelvik

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -328,29 +329,61 @@ TEST_F(FensterTest, PruefungFuelltAlleBoxenUndFaerbtDasErgebnis) {
     EXPECT_TRUE(schwarz);
 }
 
-TEST_F(FensterTest, FensterBleibtWaehrendDerPruefungBedienbarNurNichtFuerBefehle) {
+TEST_F(FensterTest, WaehrendDesLaufsIstNurAbbrechenUndBeendenBedienbar) {
     laden(test::probe("naturalearth_lowres_m"));
+    auto* feld = finde<QLineEdit>("Text1");
+    const QString vorher = feld->text();
+    auto* abbrechen = finde<QPushButton>("Abbrechen");
+    EXPECT_TRUE(abbrechen->isHidden());
     bool gelaufen = false;
-    bool liefWaehrendDessen = false;
-    bool schliessenAbgelehnt = false;
-    bool zeigerSanduhr = false;
     // Posted before the check starts: delivered by the loop that waits for the worker.
     QTimer::singleShot(0, fenster.get(), [&] {
         gelaufen = true;
-        liefWaehrendDessen = fenster->befehlLaeuft();
-        zeigerSanduhr = QApplication::overrideCursor() &&
-                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        schliessenAbgelehnt = !fenster->close();
+        EXPECT_TRUE(fenster->befehlLaeuft());
+        EXPECT_TRUE(QApplication::overrideCursor() &&
+                    QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        for (const char* n : {"Text1", "Text2", "Frame1"})
+            EXPECT_FALSE(finde<QWidget>(n)->isEnabled()) << n;
+        for (QMenu* menu : fenster->menuBar()->findChildren<QMenu*>())
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    EXPECT_EQ(a->isEnabled(), a->objectName() == QLatin1String("menu_ende"))
+                        << a->objectName().toStdString();
+        EXPECT_FALSE(abbrechen->isHidden());
+        // Typing into a field goes nowhere, now and after the run.
+        QKeyEvent taste(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+        QApplication::sendEvent(feld, &taste);
+        // Closing asks; "No" keeps the run and the window.
+        dialoge.frageAntwort = false;
+        EXPECT_FALSE(fenster->close());
+        EXPECT_EQ(dialoge.fragen.size(), 1);
         fenster->pruefeShape(); // a second check cannot start inside the first
     });
     fenster->pruefeShape();
     EXPECT_TRUE(gelaufen);
-    EXPECT_TRUE(liefWaehrendDessen);
-    EXPECT_TRUE(zeigerSanduhr);
-    EXPECT_TRUE(schliessenAbgelehnt);
     EXPECT_FALSE(fenster->befehlLaeuft());
     EXPECT_FALSE(box("Text3").isEmpty());
+    EXPECT_EQ(feld->text(), vorher);
+    EXPECT_TRUE(feld->isEnabled());
+    EXPECT_TRUE(abbrechen->isHidden());
+    erwarte(*this, *fenster, {true, true, true, true});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // "Abbrechen": the results of the stopped check are not shown, the file stays chosen.
+    QTimer::singleShot(0, fenster.get(), [&] { abbrechen->click(); });
+    fenster->pruefeShape();
+    EXPECT_TRUE(box("Text3").isEmpty());
+    EXPECT_EQ(dialoge.meldungen.size(), 1);
+    erwarte(*this, *fenster, {true, false, false, false});
+
+    // "Yes": the run is asked to stop and the window closes when it has.
+    fenster->show();
+    dialoge.frageAntwort = true;
+    QTimer::singleShot(0, fenster.get(), [&] { EXPECT_FALSE(fenster->close()); });
+    fenster->pruefeShape();
+    EXPECT_EQ(dialoge.fragen.size(), 2);
+    EXPECT_FALSE(fenster->isVisible());
+    EXPECT_FALSE(fenster->befehlLaeuft());
 }
 
 TEST_F(FensterTest, EinstellungenUeberstehenDenNeustart) {
@@ -421,14 +454,35 @@ TEST_F(FensterTest, BereinigenVerweigertDenGleichenNamen) {
     for (const QString& m : dialoge.meldungen)
         EXPECT_EQ(m, QStringLiteral("Bitte einen anderen Shape-Namen angeben."));
 
-    // Another name: the run writes the cleaned set there.
+    // Another name: the run writes the cleaned set there (nc is in degrees: thresholds 0).
     finde<QCheckBox>("Check2")->setChecked(true);
+    finde<QLineEdit>("Text1")->setText(QStringLiteral("0"));
+    finde<QLineEdit>("Text2")->setText(QStringLiteral("0"));
     dialoge.speichernAntworten << ordner + QStringLiteral("sauber");
     fenster->bereinigeShape();
     EXPECT_TRUE(fenster->letzteBereinigung().gelaufen);
     EXPECT_TRUE(QFileInfo::exists(ordner + QStringLiteral("sauber.shp")));
     EXPECT_FALSE(fenster->befehlLaeuft());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Every clean ends with what it did; one that keeps nothing says so in its first line.
+    ASSERT_EQ(dialoge.meldungen.size(), 4);
+    const QString bericht = dialoge.meldungen.last();
+    const BereinigungsErgebnis voll = fenster->letzteBereinigung();
+    EXPECT_GT(voll.geschrieben, 0);
+    for (const long long zahl : {static_cast<long long>(voll.gelesen),
+                                 static_cast<long long>(voll.geschrieben),
+                                 static_cast<long long>(voll.teileGelesen)})
+        EXPECT_TRUE(bericht.contains(QString::number(zahl))) << bericht.toStdString();
+    finde<QCheckBox>("Check1")->setChecked(true);
+    finde<QLineEdit>("Text2")->setText(QStringLiteral("1e12"));
+    dialoge.speichernAntworten << ordner + QStringLiteral("leer.shp");
+    fenster->bereinigeShape();
+    ASSERT_EQ(fenster->letzteBereinigung().geschrieben, 0);
+    ASSERT_EQ(dialoge.meldungen.size(), 5);
+    const QString leer = dialoge.meldungen.last();
+    EXPECT_NE(leer.section(QLatin1Char('\r'), 0, 0), bericht.section(QLatin1Char('\r'), 0, 0));
+    EXPECT_TRUE(leer.contains(QString::number(voll.gelesen)));
 }
 
 TEST_F(FensterTest, SpeichernSchreibtDenBerichtOderNichts) {
