@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 preset=${1:-release}
 
 pakete=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libshp-dev binutils locales
-        qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation
+        qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-liberation
         poppler-utils xvfb xauth cups printer-driver-cups-pdf)
 fehlend=()
 for p in "${pakete[@]}"; do

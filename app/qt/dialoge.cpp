@@ -4,8 +4,10 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTranslator>
 #include <QUrl>
 
 namespace trelvik {
@@ -37,6 +39,17 @@ const QString titel = QStringLiteral("Trelvik");
 
 } // namespace
 
+QtDialoge::QtDialoge() {
+    // German whatever the desktop's language: the program's own texts are German too.
+    static QTranslator* qtTexte = [] {
+        auto* t = new QTranslator(QCoreApplication::instance());
+        if (t->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(t);
+        return t;
+    }();
+    (void)qtTexte;
+}
+
 QString QtDialoge::oeffnen(QWidget* eltern, const QString& titelText, const QString& ordner,
                            const QString& filter) {
     NormalerZeiger zeiger;
@@ -46,7 +59,8 @@ QString QtDialoge::oeffnen(QWidget* eltern, const QString& titelText, const QStr
 QString QtDialoge::speichern(QWidget* eltern, const QString& titelText, const QString& ordner,
                              const QString& filter) {
     NormalerZeiger zeiger;
-    return QFileDialog::getSaveFileName(eltern, titelText, ordner, filter);
+    return QFileDialog::getSaveFileName(eltern, titelText, ordner, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 void QtDialoge::meldung(QWidget* eltern, const QString& text) {

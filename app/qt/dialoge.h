@@ -17,7 +17,8 @@ public:
     // The chosen existing file, "" when cancelled.
     virtual QString oeffnen(QWidget* eltern, const QString& titel, const QString& ordner,
                             const QString& filter) = 0;
-    // The chosen name (an existing file only after the overwrite question), "" when cancelled.
+    // The name as chosen, "" when cancelled. The dialog asks nothing about an existing file:
+    // the caller completes the name first and then asks.
     virtual QString speichern(QWidget* eltern, const QString& titel, const QString& ordner,
                               const QString& filter) = 0;
     // A modal message with an OK button. Line breaks are CR LF, as in the program's texts.
@@ -32,9 +33,11 @@ public:
     virtual bool starteProgramm(const QString& programm, const QStringList& argumente) = 0;
 };
 
-// The real dialogs.
+// The real dialogs, in German: the first one made loads Qt's own German texts for the file
+// dialogs and standard buttons.
 class QtDialoge : public Dialoge {
 public:
+    QtDialoge();
     QString oeffnen(QWidget* eltern, const QString& titel, const QString& ordner,
                     const QString& filter) override;
     QString speichern(QWidget* eltern, const QString& titel, const QString& ordner,

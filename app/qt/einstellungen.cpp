@@ -69,4 +69,35 @@ QString systemZahlText(double wert) {
     return systemZahlen().toString(wert, 'f', QLocale::FloatingPointShortest);
 }
 
+Sitzung leseSitzung() {
+    QSettings s(QStringLiteral("TRELVIK"), QStringLiteral("TRELVIK"));
+    s.beginGroup(QLatin1String(gruppe));
+    Sitzung sitzung;
+    const QStringList lage = lies(s, "Geometry", QString()).split(QLatin1Char(' '));
+    if (lage.size() == 4) {
+        bool gelesen[4] = {};
+        const QRect r(lage[0].toInt(&gelesen[0]), lage[1].toInt(&gelesen[1]),
+                      lage[2].toInt(&gelesen[2]), lage[3].toInt(&gelesen[3]));
+        if (gelesen[0] && gelesen[1] && gelesen[2] && gelesen[3])
+            sitzung.lage = r;
+    }
+    sitzung.drucker = lies(s, "Printer", QString());
+    sitzung.zielOrdner = lies(s, "TargetPath", QString());
+    sitzung.berichtOrdner = lies(s, "ReportPath", QString());
+    return sitzung;
+}
+
+void speichereSitzung(const Sitzung& sitzung) {
+    QSettings s(QStringLiteral("TRELVIK"), QStringLiteral("TRELVIK"));
+    s.beginGroup(QLatin1String(gruppe));
+    const QRect& r = sitzung.lage;
+    s.setValue(QStringLiteral("Geometry"),
+               QStringLiteral("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+    s.setValue(QStringLiteral("Printer"), sitzung.drucker);
+    s.setValue(QStringLiteral("TargetPath"), sitzung.zielOrdner);
+    s.setValue(QStringLiteral("ReportPath"), sitzung.berichtOrdner);
+    s.endGroup();
+    s.sync();
+}
+
 } // namespace trelvik

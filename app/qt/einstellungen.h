@@ -1,6 +1,7 @@
 #pragma once
 // The four settings of the window in the per-user store: application "TRELVIK", group "Trelvik",
 // every value a string.
+#include <QRect>
 #include <QString>
 
 namespace trelvik {
@@ -25,5 +26,17 @@ double feldZahl(const QString& text);
 
 // The system's own text for a number: regional decimal separator, no digit grouping.
 QString systemZahlText(double wert);
+
+// What the window keeps beyond those four, in the same group: its place, the chosen printer and
+// the folders its save dialogs last used.
+struct Sitzung {
+    QRect lage; // top-left of the frame and the inner size; empty when none is stored
+    QString drucker;
+    QString zielOrdner;
+    QString berichtOrdner;
+};
+
+Sitzung leseSitzung();
+void speichereSitzung(const Sitzung& s);
 
 } // namespace trelvik

@@ -35,6 +35,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -114,6 +115,30 @@ QString bereinigungsBericht(const BereinigungsErgebnis& e, const QString& ziel) 
     return text;
 }
 
+// `name` with `endung` (".shp") unless it already ends so in any letter case, as a name typed
+// without its extension means.
+QString mitEndung(const QString& name, const QString& endung) {
+    return name.endsWith(endung, Qt::CaseInsensitive) ? name : name + endung;
+}
+
+// The first window size; smaller screens get less.
+constexpr QSize ersteGroesse(1100, 760);
+
+// `wunsch` (top-left of the frame, inner size) moved and shrunk into `frei`, the frame
+// `rahmen` larger than the inside, so that title bar and edges can be reached; `mindest` is the
+// least inner size the layout needs.
+QRect eingepasst(const QRect& wunsch, const QRect& frei, const QSize& rahmen, const QSize& mindest) {
+    const int breite = std::max(std::min(wunsch.width(), frei.width() - rahmen.width()),
+                                mindest.width());
+    const int hoehe = std::max(std::min(wunsch.height(), frei.height() - rahmen.height()),
+                               mindest.height());
+    const int x = std::max(std::min(wunsch.x(), frei.right() + 1 - breite - rahmen.width()),
+                           frei.left());
+    const int y = std::max(std::min(wunsch.y(), frei.bottom() + 1 - hoehe - rahmen.height()),
+                           frei.top());
+    return {x, y, breite, hoehe};
+}
+
 // The toolbar has this many positions; those without a command hold separators.
 constexpr int werkzeugPositionen = 11;
 
@@ -130,27 +155,29 @@ struct Hauptfenster::Befehl {
     int position = 0; // 1-based toolbar position; 0: menu only
     const char* schluessel = nullptr;
     const char* tip = nullptr;
+    const char* kuerzel = nullptr; // keyboard shortcut beside the mnemonic
 };
 
 const Hauptfenster::Befehl Hauptfenster::befehle[] = {
     {"menu_datei", "menu_shapeladen", "Datei &laden", &Hauptfenster::menuShapeLaden_,
-     &Hauptfenster::shapeLaden, 1, "open", "Shape-Datei laden"},
+     &Hauptfenster::shapeLaden, 1, "open", "Shape-Datei laden", "Ctrl+O"},
     {"menu_datei", "menu_strich1", nullptr},
     {"menu_datei", "menu_drucker", "D&rucker", &Hauptfenster::menuDrucker_,
      &Hauptfenster::druckerWaehlen},
     {"menu_datei", "menu_strich2", nullptr},
-    {"menu_datei", "menu_ende", "E&nde", &Hauptfenster::menuEnde_, &Hauptfenster::beenden},
+    {"menu_datei", "menu_ende", "E&nde", &Hauptfenster::menuEnde_, &Hauptfenster::beenden, 0,
+     nullptr, nullptr, "Ctrl+Q"},
     {"menu_trelvik", "menu_pruefen", "&Prüfen", &Hauptfenster::menuPruefen_,
-     &Hauptfenster::pruefeShape, 7, "test", "Shape prüfen"},
+     &Hauptfenster::pruefeShape, 7, "test", "Shape prüfen", "F5"},
     {"menu_trelvik", "menu_bereinigen", "&Bereinigen", &Hauptfenster::menuBereinigen_,
      &Hauptfenster::bereinigeShape, 9, "clean", "Shape bereinigen"},
     {"menu_trelvik", "menu_strich3", nullptr},
     {"menu_trelvik", "menu_drucken", "Auswertung dr&ucken", &Hauptfenster::menuDrucken_,
-     &Hauptfenster::druckeAuswertung, 4, "print", "Shape-Angaben drucken"},
+     &Hauptfenster::druckeAuswertung, 4, "print", "Shape-Angaben drucken", "Ctrl+P"},
     {"menu_trelvik", "menu_speichern", "Auswertung s&peichern", &Hauptfenster::menuSpeichern_,
-     &Hauptfenster::speichereAuswertung, 5, "save", "Shape-Angaben speichern"},
+     &Hauptfenster::speichereAuswertung, 5, "save", "Shape-Angaben speichern", "Ctrl+S"},
     {"menu_hilfe", "menu_hilfe_hile", "&Hilfe", &Hauptfenster::menuHilfe_,
-     &Hauptfenster::zeigeHilfe, 11, "help", "Hilfe aufrufen"},
+     &Hauptfenster::zeigeHilfe, 11, "help", "Hilfe aufrufen", "F1"},
     {"menu_hilfe", "menu_hilfe_strich", nullptr},
     {"menu_hilfe", "menu_hilfe_about", "&Über", &Hauptfenster::menuUeber_,
      &Hauptfenster::zeigeUeber},
@@ -181,7 +208,6 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
     baueBefehle();
     baueFlaeche();
     lauf_ = std::make_unique<Hintergrundlauf>(label13_, fortschritt_);
-    resize(1100, 760);
 
     // Started: only choosing a file, the printer, help, about and end.
     label13_->clear();
@@ -189,11 +215,10 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
     setzeGeprueft(false);
     label3_->clear();
     label10_->clear();
-    if (const QScreen* bildschirm = QGuiApplication::primaryScreen()) {
-        const QRect flaeche = bildschirm->availableGeometry();
-        move(flaeche.x() + (flaeche.width() - width()) / 2,
-             flaeche.y() + (flaeche.height() - height()) / 2);
-    }
+    const Sitzung sitzung = leseSitzung();
+    stelleLageHer(sitzung.lage);
+    zielOrdner_ = sitzung.zielOrdner;
+    berichtOrdner_ = sitzung.berichtOrdner;
 
     QString ordner = programmOrdner_;
     while (ordner.size() > 1 && ordner.endsWith(QLatin1Char('/')))
@@ -205,13 +230,9 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
     text1_->setText(e.t1);
     text2_->setText(e.t2);
 
-    const QPrinterInfo standard = QPrinterInfo::defaultPrinter();
-    druckerName_ = standard.isNull() ? QString() : standard.printerName();
-    if (druckerName_.isEmpty()) {
-        const QStringList alle = QPrinterInfo::availablePrinterNames();
-        if (!alle.isEmpty())
-            druckerName_ = alle.front();
-    }
+    druckerName_ = QPrinterInfo::availablePrinterNames().contains(sitzung.drucker)
+                       ? sitzung.drucker
+                       : standardDrucker();
 
     const std::string attributDatei = attributDateiPfad(QDir(programmOrdner_).path().toStdString() + "/");
     attributliste_ = leseAttributliste(attributDatei, [this](const std::string& m) {
@@ -220,6 +241,50 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
 }
 
 Hauptfenster::~Hauptfenster() = default;
+
+QString Hauptfenster::standardDrucker() {
+    const QPrinterInfo standard = QPrinterInfo::defaultPrinter();
+    if (!standard.isNull() && !standard.printerName().isEmpty())
+        return standard.printerName();
+    const QStringList alle = QPrinterInfo::availablePrinterNames();
+    return alle.isEmpty() ? QString() : alle.front();
+}
+
+void Hauptfenster::stelleLageHer(const QRect& gespeichert) {
+    const QScreen* bildschirm = nullptr;
+    if (!gespeichert.isEmpty())
+        bildschirm = QGuiApplication::screenAt(gespeichert.center());
+    if (!bildschirm)
+        bildschirm = QGuiApplication::primaryScreen();
+    if (!bildschirm) {
+        resize(gespeichert.isEmpty() ? ersteGroesse : gespeichert.size());
+        return;
+    }
+    const QRect frei = bildschirm->availableGeometry();
+    // Before the window is shown its frame is unknown; a title bar and borders are assumed.
+    QSize rahmen = frameGeometry().size() - size();
+    if (rahmen.isEmpty())
+        rahmen = QSize(16, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 16);
+    QRect wunsch = gespeichert;
+    if (wunsch.isEmpty()) {
+        // First start: centred, as large as it fits up to the first size.
+        const QSize groesse = ersteGroesse.boundedTo(frei.size() - rahmen);
+        wunsch = QRect(frei.x() + (frei.width() - groesse.width() - rahmen.width()) / 2,
+                       frei.y() + (frei.height() - groesse.height() - rahmen.height()) / 2,
+                       groesse.width(), groesse.height());
+    }
+    const QRect lage = eingepasst(wunsch, frei, rahmen, minimumSizeHint());
+    resize(lage.size());
+    move(lage.topLeft());
+}
+
+QRect Hauptfenster::lage() const {
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return {pos(), size()};
+    // The normal place, frame top-left as the restore expects it.
+    const QRect normal = normalGeometry();
+    return {normal.topLeft() - (geometry().topLeft() - pos()), normal.size()};
+}
 
 void Hauptfenster::baueBefehle() {
     const std::pair<const char*, const char*> menues[] = {
@@ -237,6 +302,8 @@ void Hauptfenster::baueBefehle() {
             QAction* a = menu->addAction(QString::fromUtf8(b.text));
             a->setObjectName(QLatin1String(b.name));
             connect(a, &QAction::triggered, this, b.ausfuehren);
+            if (b.kuerzel)
+                a->setShortcut(QKeySequence(QLatin1String(b.kuerzel)));
             if (b.schluessel) {
                 const QString schluessel = QLatin1String(b.schluessel);
                 a->setData(schluessel);
@@ -288,12 +355,14 @@ void Hauptfenster::baueFlaeche() {
     logo->setObjectName(QStringLiteral("Logo"));
     logo->setPixmap(logoBild(56));
 
+    // The options stand below the thresholds, so that a window of 800 pixels holds both.
+    auto* eingaben = new QVBoxLayout;
+    eingaben->addLayout(baueSchwellen(flaeche));
+    eingaben->addWidget(baueOptionen(flaeche), 0, Qt::AlignLeft);
     auto* kopf = new QHBoxLayout;
-    kopf->addWidget(logo);
+    kopf->addWidget(logo, 0, Qt::AlignTop);
     kopf->addSpacing(12);
-    kopf->addLayout(baueSchwellen(flaeche));
-    kopf->addSpacing(24);
-    kopf->addWidget(baueOptionen(flaeche));
+    kopf->addLayout(eingaben);
     kopf->addStretch();
 
     auto* spalte = new QVBoxLayout(flaeche);
@@ -308,7 +377,9 @@ QLayout* Hauptfenster::baueSchwellen(QWidget* flaeche) {
     text2_ = new QLineEdit(QStringLiteral("25"), flaeche);
     text2_->setObjectName(QStringLiteral("Text2"));
     for (QLineEdit* feld : {text1_, text2_}) {
-        feld->setMaximumWidth(90);
+        // Room for a number with decimals, however narrow the window.
+        feld->setFixedWidth(
+            std::max(90, feld->fontMetrics().horizontalAdvance(QStringLiteral("0000000,000")) + 16));
         feld->setAlignment(Qt::AlignRight);
         feld->installEventFilter(this);
     }
@@ -320,6 +391,7 @@ QLayout* Hauptfenster::baueSchwellen(QWidget* flaeche) {
     schwellen->addWidget(beschriftung(flaeche, "Label5", QStringLiteral("minimale Fläche:")), 1, 0);
     schwellen->addWidget(text2_, 1, 1);
     schwellen->addWidget(beschriftung(flaeche, "Label6", QStringLiteral("m²")), 1, 2);
+    schwellen->setColumnStretch(3, 1);
     return schwellen;
 }
 
@@ -443,11 +515,11 @@ int Hauptfenster::fensterZustand() const {
 }
 
 void Hauptfenster::shapeLaden() {
-    label10_->clear();
-    leereErgebnisse();
-    setzeGeprueft(false);
-    ladeShape(dialoge_.oeffnen(this, QStringLiteral("Bitte eine Shape-Datei auswählen"),
-                               projektPfad_, shapeFilter));
+    const QString pfad = dialoge_.oeffnen(this, QStringLiteral("Bitte eine Shape-Datei auswählen"),
+                                          projektPfad_, shapeFilter);
+    // A cancelled dialog keeps the file, its results and what they allow.
+    if (!pfad.isEmpty())
+        ladeShape(pfad);
 }
 
 void Hauptfenster::ladeShape(const QString& pfad) {
@@ -554,11 +626,27 @@ void Hauptfenster::pruefeShape() {
 }
 
 QString Hauptfenster::zielShapeWaehlen() {
-    QString ziel =
-        dialoge_.speichern(this, QStringLiteral("Trelvik speichern"), projektPfad_, shapeFilter);
-    // A name typed without extension means the shapefile of that name.
-    if (!ziel.isEmpty() && QFileInfo(ziel).suffix().isEmpty())
-        ziel += QStringLiteral(".shp");
+    const QString gewaehlt =
+        dialoge_.speichern(this, QStringLiteral("Trelvik speichern"),
+                           zielOrdner_.isEmpty() ? projektPfad_ : zielOrdner_, shapeFilter);
+    if (gewaehlt.isEmpty())
+        return {};
+    const QString ziel = mitEndung(gewaehlt, QStringLiteral(".shp"));
+    zielOrdner_ = QFileInfo(ziel).absolutePath();
+    // The source itself is refused before anything is asked about replacing it.
+    if (gleicherShapeName(ziel.toStdString(), shapePfad_.toStdString())) {
+        dialoge_.meldung(this, QStringLiteral("Bitte einen anderen Shape-Namen angeben."));
+        return {};
+    }
+    const QString basis = ziel.chopped(3);
+    bool vorhanden = false;
+    for (const char* endung : {"shp", "shx", "dbf"})
+        vorhanden = vorhanden || QFileInfo::exists(basis + QLatin1String(endung));
+    if (vorhanden &&
+        !dialoge_.frage(this, QStringLiteral("Das Shape\r\n%1\r\nist schon vorhanden. "
+                                             "Soll es ersetzt werden?")
+                                  .arg(QDir::toNativeSeparators(ziel))))
+        return {};
     return ziel;
 }
 
@@ -568,10 +656,6 @@ void Hauptfenster::bereinigeShape() {
     const QString ziel = zielShapeWaehlen();
     if (ziel.isEmpty())
         return;
-    if (gleicherShapeName(ziel.toStdString(), shapePfad_.toStdString())) {
-        dialoge_.meldung(this, QStringLiteral("Bitte einen anderen Shape-Namen angeben."));
-        return;
-    }
     BereinigungsOptionen o;
     o.kleineFlaechenEntfernen = check1_->isChecked();
     o.punkteEntfernen = check2_->isChecked();
@@ -617,7 +701,14 @@ BerichtTexte Hauptfenster::berichtTexte() const {
 }
 
 void Hauptfenster::druckeAuswertung() {
+    // No printer chosen, or the chosen one gone: the system's default.
+    if (!QPrinterInfo::availablePrinterNames().contains(druckerName_))
+        druckerName_ = standardDrucker();
     const QString name = druckerName_;
+    if (name.isEmpty()) {
+        dialoge_.meldung(this, QStringLiteral("Keine Drucker vorhanden !"));
+        return;
+    }
     if (!dialoge_.frage(this, QStringLiteral("Ausgabe auf ") + name + QStringLiteral(" starten ?")))
         return;
     bool gedruckt = false;
@@ -635,9 +726,17 @@ void Hauptfenster::druckeAuswertung() {
 }
 
 void Hauptfenster::speichereAuswertung() {
-    const QString name = dialoge_.speichern(this, QStringLiteral("TrelvikPrüfung speichern"),
-                                            projektPfad_, QStringLiteral("ASCII (*.TXT *.txt)"));
-    if (name.size() < 3 || text3_->toPlainText().isEmpty())
+    const QString gewaehlt = dialoge_.speichern(
+        this, QStringLiteral("TrelvikPrüfung speichern"),
+        berichtOrdner_.isEmpty() ? projektPfad_ : berichtOrdner_, QStringLiteral("ASCII (*.TXT *.txt)"));
+    if (gewaehlt.size() < 3 || text3_->toPlainText().isEmpty())
+        return;
+    const QString name = mitEndung(gewaehlt, QStringLiteral(".TXT"));
+    berichtOrdner_ = QFileInfo(name).absolutePath();
+    if (QFileInfo::exists(name) &&
+        !dialoge_.frage(this, QStringLiteral("Die Datei\r\n%1\r\nist schon vorhanden. "
+                                             "Soll sie ersetzt werden?")
+                                  .arg(QDir::toNativeSeparators(name))))
         return;
     const BerichtTexte t = berichtTexte();
     const std::string inhalt = inWindows1252(
@@ -668,7 +767,18 @@ void Hauptfenster::druckerWaehlen() {
         druckerName_ = drucker[static_cast<qsizetype>(index)];
 }
 
-void Hauptfenster::zeigeHilfe() { trelvik::zeigeHilfe(dialoge_, programmOrdner_); }
+void Hauptfenster::zeigeHilfe() {
+    if (!trelvik::zeigeHilfe(dialoge_, programmOrdner_).isEmpty())
+        return;
+    const QString datei = QDir::toNativeSeparators(hilfeDatei(programmOrdner_));
+    if (QFileInfo::exists(datei))
+        dialoge_.meldung(this, QStringLiteral("Es wurde kein Programm gefunden, das die Hilfe "
+                                              "anzeigen kann.\r\nDie Hilfe steht in der Datei\r\n") +
+                                   datei);
+    else
+        dialoge_.meldung(this, QStringLiteral("Die Hilfedatei\r\n%1\r\nist nicht vorhanden.")
+                                   .arg(datei));
+}
 
 void Hauptfenster::zeigeUeber() {
     UeberShow ueber(this);
@@ -688,6 +798,7 @@ void Hauptfenster::closeEvent(QCloseEvent* ereignis) {
         return;
     }
     speichereEinstellungen(fensterZustand(), projektPfad_, text1_->text(), text2_->text());
+    speichereSitzung({lage(), druckerName_, zielOrdner_, berichtOrdner_});
     ereignis->accept();
 }
 

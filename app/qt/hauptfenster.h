@@ -52,7 +52,8 @@ public:
     void speichereAuswertung();
     void zeigeHilfe();
     void zeigeUeber();
-    // The save dialog of the clean command; "" when cancelled.
+    // The save dialog of the clean command: the target's ".shp" name, "" when cancelled, when
+    // it names the source, or when an existing target is not to be replaced.
     QString zielShapeWaehlen();
 
     // Routes a toolbar click by its key; an unknown key does nothing.
@@ -93,6 +94,11 @@ private:
     void leereErgebnisse();
     BerichtTexte berichtTexte() const;
     int fensterZustand() const;
+    // Size and place from the settings (empty: first start), fitted into the screen.
+    void stelleLageHer(const QRect& gespeichert);
+    // Top-left of the frame and the inner size of the normal window.
+    QRect lage() const;
+    static QString standardDrucker();
     void melde(const std::string& meldung);
     // A long command: `arbeit` runs in the background while fields, options and commands are
     // disabled and "Abbrechen" is shown. `was` names it in the closing question ("Die Prüfung").
@@ -106,6 +112,8 @@ private:
     QString shapePfad_;
     QString projektPfad_;
     QString druckerName_;
+    QString zielOrdner_;    // last folder of a cleaned target; "" until one is chosen
+    QString berichtOrdner_; // last folder of a saved report
     int gespeicherterZustand_ = 0;
     Attributliste attributliste_;
     std::unique_ptr<Hintergrundlauf> lauf_;

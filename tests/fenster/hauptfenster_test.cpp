@@ -20,6 +20,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -196,7 +198,12 @@ TEST_F(FensterTest, FelderBeschriftungenUndOptionen) {
 
 TEST_F(FensterTest, GroessenaenderungHaeltAlleBoxenSichtbar) {
     fenster->show();
-    for (const QSize groesse : {QSize(900, 600), QSize(1600, 1000)}) {
+    // Down to 800x600 everything fits, and the threshold fields keep room for a number.
+    EXPECT_LE(fenster->minimumSizeHint().width(), 800);
+    EXPECT_LE(fenster->minimumSizeHint().height(), 600);
+    for (const char* n : {"Text1", "Text2"})
+        finde<QLineEdit>(n)->setText(QStringLiteral("12345,678"));
+    for (const QSize groesse : {QSize(800, 600), QSize(900, 600), QSize(1600, 1000)}) {
         fenster->resize(groesse);
         QApplication::processEvents();
         for (const char* n : {"Text3", "Text4", "Text5", "Text6"}) {
@@ -205,6 +212,15 @@ TEST_F(FensterTest, GroessenaenderungHaeltAlleBoxenSichtbar) {
             EXPECT_GT(b->width(), 150) << n;
             EXPECT_LE(b->mapTo(fenster.get(), QPoint(b->width(), b->height())).x(), fenster->width());
             EXPECT_LE(b->mapTo(fenster.get(), QPoint(b->width(), b->height())).y(), fenster->height());
+        }
+        for (const char* n : {"Text1", "Text2"}) {
+            auto* feld = finde<QLineEdit>(n);
+            EXPECT_GT(feld->width(), feld->fontMetrics().horizontalAdvance(feld->text())) << n;
+        }
+        for (const char* n : {"Text1", "Text2", "Frame1", "Check3"}) {
+            auto* w = finde<QWidget>(n);
+            EXPECT_GE(w->width(), w->minimumSizeHint().width()) << n;
+            EXPECT_LE(w->mapTo(fenster.get(), QPoint(w->width(), 0)).x(), fenster->width()) << n;
         }
     }
     fenster->hide();
@@ -243,16 +259,21 @@ TEST_F(FensterTest, BefehleJeZustand) {
     EXPECT_TRUE(finde<QLabel>("Label10")->text().isEmpty());
 }
 
-TEST_F(FensterTest, AbgebrochenesLadenLeertDieBoxen) {
+TEST_F(FensterTest, AbgebrochenesLadenAendertNichts) {
     ladenUndPruefen(test::probe("nc"));
-    for (const char* n : {"Text3", "Text4", "Text5", "Text6"})
+    QStringList vorher;
+    for (const char* n : {"Text3", "Text4", "Text5", "Text6"}) {
         ASSERT_FALSE(box(n).isEmpty()) << n;
+        vorher << box(n);
+    }
     dialoge.oeffnenAntworten << QString(); // cancelled
     fenster->shapeLaden();
+    QStringList nachher;
     for (const char* n : {"Text3", "Text4", "Text5", "Text6"})
-        EXPECT_TRUE(box(n).isEmpty()) << n;
-    EXPECT_TRUE(fenster->shapePfad().isEmpty());
-    erwarte(*this, *fenster, {false, false, false, false});
+        nachher << box(n);
+    EXPECT_EQ(nachher, vorher);
+    EXPECT_EQ(fenster->shapePfad(), test::probe("nc"));
+    erwarte(*this, *fenster, {true, true, true, true});
 }
 
 TEST_F(FensterTest, WerkzeugleisteLeitetNachSchluessel) {
@@ -344,8 +365,8 @@ TEST_F(FensterTest, WaehrendDesLaufsIstNurAbbrechenUndBeendenBedienbar) {
                     QApplication::overrideCursor()->shape() == Qt::WaitCursor);
         for (const char* n : {"Text1", "Text2", "Frame1"})
             EXPECT_FALSE(finde<QWidget>(n)->isEnabled()) << n;
-        for (QMenu* menu : fenster->menuBar()->findChildren<QMenu*>())
-            for (QAction* a : menu->actions())
+        for (QAction* titel : fenster->menuBar()->actions())
+            for (QAction* a : titel->menu()->actions())
                 if (!a->isSeparator())
                     EXPECT_EQ(a->isEnabled(), a->objectName() == QLatin1String("menu_ende"))
                         << a->objectName().toStdString();
@@ -384,6 +405,114 @@ TEST_F(FensterTest, WaehrendDesLaufsIstNurAbbrechenUndBeendenBedienbar) {
     EXPECT_EQ(dialoge.fragen.size(), 2);
     EXPECT_FALSE(fenster->isVisible());
     EXPECT_FALSE(fenster->befehlLaeuft());
+}
+
+// Names typed without extension get it before anything is asked; an existing target is only
+// replaced after a Yes, the source never; each dialog comes back to its own last folder.
+TEST_F(FensterTest, SpeicherdialogeErgaenzenDieEndungUndFragenVorDemErsetzen) {
+    ladenUndPruefen(test::probe("nc"));
+    const QString ablage = ordner + QStringLiteral("ablage");
+    QDir().mkpath(ablage);
+    const auto inhalt = [](const QString& pfad) {
+        QFile f(pfad);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+    };
+    const auto schreibe = [](const QString& pfad, const QByteArray& was) {
+        QFile f(pfad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(was);
+    };
+
+    dialoge.speichernAntworten << ablage + QStringLiteral("/bericht");
+    fenster->speichereAuswertung();
+    EXPECT_TRUE(inhalt(ablage + QStringLiteral("/bericht.TXT")).startsWith(test::probe("nc").toUtf8()));
+    EXPECT_TRUE(dialoge.fragen.isEmpty());
+    schreibe(ablage + QStringLiteral("/bericht.TXT"), "alt");
+    dialoge.frageAntwort = false;
+    dialoge.speichernAntworten << ablage + QStringLiteral("/bericht");
+    fenster->speichereAuswertung();
+    EXPECT_EQ(dialoge.letzterOrdner, ablage);
+    ASSERT_EQ(dialoge.fragen.size(), 1);
+    EXPECT_TRUE(dialoge.fragen[0].contains(ablage + QStringLiteral("/bericht.TXT")));
+    EXPECT_EQ(inhalt(ablage + QStringLiteral("/bericht.TXT")), QByteArray("alt"));
+    dialoge.frageAntwort = true;
+    dialoge.speichernAntworten << ablage + QStringLiteral("/bericht");
+    fenster->speichereAuswertung();
+    EXPECT_NE(inhalt(ablage + QStringLiteral("/bericht.TXT")), QByteArray("alt"));
+
+    // The clean target: its dialog has not been used yet, so it opens at the shapefile's folder.
+    QString quelleOhneEndung = test::probe("nc");
+    quelleOhneEndung.chop(4);
+    dialoge.speichernAntworten << quelleOhneEndung;
+    fenster->bereinigeShape();
+    EXPECT_EQ(dialoge.letzterOrdner, fenster->projektPfad());
+    EXPECT_EQ(dialoge.fragen.size(), 2);
+    EXPECT_EQ(dialoge.meldungen.size(), 1);
+    schreibe(ablage + QStringLiteral("/ziel.shp"), "alt");
+    dialoge.frageAntwort = false;
+    dialoge.speichernAntworten << ablage + QStringLiteral("/ziel");
+    fenster->bereinigeShape();
+    ASSERT_EQ(dialoge.fragen.size(), 3);
+    EXPECT_TRUE(dialoge.fragen[2].contains(ablage + QStringLiteral("/ziel.shp")));
+    EXPECT_EQ(inhalt(ablage + QStringLiteral("/ziel.shp")), QByteArray("alt"));
+    EXPECT_FALSE(fenster->letzteBereinigung().gelaufen);
+    dialoge.speichernAntworten << QString();
+    fenster->bereinigeShape();
+    EXPECT_EQ(dialoge.letzterOrdner, ablage);
+}
+
+// Qt's own texts (standard buttons, file dialogs) are German like the rest of the program.
+TEST(QtDialoge, StandardknoepfeSindDeutsch) {
+    test::anwendung();
+    QtDialoge echte;
+    QStringList knoepfe;
+    QTimer suche;
+    QObject::connect(&suche, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        suche.stop();
+        for (QAbstractButton* k : box->buttons())
+            knoepfe << k->text();
+        box->button(QMessageBox::No)->click();
+    });
+    suche.start(10);
+    EXPECT_FALSE(echte.frage(nullptr, QStringLiteral("Weiter?")));
+    EXPECT_TRUE(knoepfe.contains(QStringLiteral("&Ja"))) << knoepfe.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(knoepfe.contains(QStringLiteral("&Nein")));
+}
+
+TEST_F(FensterTest, LageUeberstehtDenNeustartImBildschirm) {
+    const QRect frei = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto passt = [&](const Hauptfenster& f) {
+        return frei.contains(QRect(f.pos(), f.size())) && f.width() >= f.minimumSizeHint().width() &&
+               f.height() >= f.minimumSizeHint().height();
+    };
+    EXPECT_TRUE(passt(*fenster)) << fenster->x() << "," << fenster->y() << " " << fenster->width()
+                                 << "x" << fenster->height();
+
+    const QRect gewaehlt(frei.x() + 30, frei.y() + 20, frei.width() - 100, frei.height() - 90);
+    fenster->resize(gewaehlt.size());
+    fenster->move(gewaehlt.topLeft());
+    EXPECT_TRUE(fenster->close());
+    {
+        Hauptfenster zweites(dialoge, ordner);
+        EXPECT_EQ(QRect(zweites.pos(), zweites.size()), gewaehlt);
+    }
+    // Stored for a larger screen, or partly beside this one: pulled back into it.
+    for (const QRect& fremd : {QRect(-3000, -2000, 5000, 4000),
+                               QRect(frei.right() - 50, frei.bottom() - 40, 900, 700)}) {
+        QSettings s(QStringLiteral("TRELVIK"), QStringLiteral("TRELVIK"));
+        s.setValue(QStringLiteral("Trelvik/Geometry"), QStringLiteral("%1 %2 %3 %4")
+                                                           .arg(fremd.x())
+                                                           .arg(fremd.y())
+                                                           .arg(fremd.width())
+                                                           .arg(fremd.height()));
+        s.sync();
+        Hauptfenster drittes(dialoge, ordner);
+        EXPECT_TRUE(passt(drittes)) << drittes.x() << "," << drittes.y() << " " << drittes.width()
+                                    << "x" << drittes.height();
+    }
 }
 
 TEST_F(FensterTest, EinstellungenUeberstehenDenNeustart) {
@@ -571,9 +700,21 @@ TEST_F(FensterTest, UeberUndHilfe) {
     EXPECT_EQ(produkt, QStringLiteral("Trelvik"));
     EXPECT_EQ(version, QStringLiteral("Vers. 1.1.6"));
 
-    // No help beside this program folder: nothing is opened.
+    // No help beside this program folder: nothing is opened, and the message names the file.
     aktion("menu_hilfe_hile")->trigger();
     EXPECT_TRUE(dialoge.urls.empty());
+    ASSERT_EQ(dialoge.meldungen.size(), 1);
+    EXPECT_TRUE(dialoge.meldungen[0].contains(ordner + QStringLiteral("hilfe/trelvik.html")));
+    // A help file but no viewer: the message says where it is.
+    QDir().mkpath(ordner + QStringLiteral("hilfe"));
+    QFile hilfe(ordner + QStringLiteral("hilfe/trelvik.html"));
+    ASSERT_TRUE(hilfe.open(QIODevice::WriteOnly));
+    hilfe.close();
+    dialoge.urlOeffnet = false;
+    aktion("menu_hilfe_hile")->trigger();
+    ASSERT_EQ(dialoge.meldungen.size(), 2);
+    EXPECT_NE(dialoge.meldungen[1], dialoge.meldungen[0]);
+    EXPECT_TRUE(dialoge.meldungen[1].contains(ordner + QStringLiteral("hilfe/trelvik.html")));
 }
 
 // The help shipped beside the program explains every finding, option and threshold.
