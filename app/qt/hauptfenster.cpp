@@ -8,7 +8,6 @@
 #include "app/qt/hintergrund.h"
 #include "app/qt/ueber_show.h"
 #include "app/qt/vun_drucker.h"
-#include "app/texte.h"
 #include "app/zahlen.h"
 #include "check/pruef_befehl.h"
 #include "clean/bereinigen_lauf.h"
@@ -495,6 +494,7 @@ void Hauptfenster::setzeGeprueft(bool verfuegbar) {
 void Hauptfenster::leereErgebnisse() {
     for (QPlainTextEdit* box : {text3_, text4_, text5_, text6_})
         box->clear();
+    bericht_ = {};
 }
 
 void Hauptfenster::zeigen() {
@@ -621,6 +621,12 @@ void Hauptfenster::pruefeShape() {
     text6_->setPlainText(alsBoxText(ergebnis.gefordert));
     text5_->setPlainText(alsBoxText(ergebnis.projektion));
     text3_->setPlainText(alsBoxText(ergebnis.geometrie));
+    bericht_ = {pfad,
+                ergebnis.shapeTypLabel,
+                ergebnis.vorhanden,
+                ergebnis.gefordert,
+                ergebnis.projektion,
+                ergebnis.geometrie};
     setzeFarbe(text3_, ergebnis.fehlerfrei ? QColor(0, 128, 0) : QColor(Qt::black));
     setzeGeprueft(true);
 }
@@ -690,14 +696,9 @@ void Hauptfenster::bereinigeShape() {
 }
 
 BerichtTexte Hauptfenster::berichtTexte() const {
-    BerichtTexte t;
-    t.shapePfad = shapePfad_.toStdString();
-    t.label3 = label3_->text().toStdString();
-    t.vorhanden = alsBerichtText(text4_->toPlainText());
-    t.gefordert = alsBerichtText(text6_->toPlainText());
-    t.projektion = alsBerichtText(text5_->toPlainText());
-    t.geometrie = alsBerichtText(text3_->toPlainText());
-    return t;
+    // The boxes cannot be edited, so they hold these texts as the check gave them; kept as
+    // they came, the report has every byte of them, also what a box would show differently.
+    return bericht_;
 }
 
 void Hauptfenster::druckeAuswertung() {
@@ -738,9 +739,10 @@ void Hauptfenster::speichereAuswertung() {
                                              "Soll sie ersetzt werden?")
                                   .arg(QDir::toNativeSeparators(name))))
         return;
+    // The same bytes as the command line's saved report: UTF-8 with CR LF.
     const BerichtTexte t = berichtTexte();
-    const std::string inhalt = inWindows1252(
-        berichtDatei(t.shapePfad, t.label3, t.vorhanden, t.gefordert, t.projektion, t.geometrie));
+    const std::string inhalt =
+        berichtDatei(t.shapePfad, t.label3, t.vorhanden, t.gefordert, t.projektion, t.geometrie);
     QFile datei(name);
     const bool geschrieben =
         datei.open(QIODevice::WriteOnly | QIODevice::Truncate) &&

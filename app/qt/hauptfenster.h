@@ -4,6 +4,7 @@
 // printer choice, and routes every command.
 #include "check/attributliste.h"
 #include "clean/bereinigen_lauf.h"
+#include "view/qt/bericht_druck.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -26,7 +27,6 @@ class QToolBar;
 namespace trelvik {
 
 class Dialoge;
-struct BerichtTexte;
 class Hintergrundlauf;
 class PruefAnzeige;
 
@@ -116,6 +116,7 @@ private:
     QString berichtOrdner_; // last folder of a saved report
     int gespeicherterZustand_ = 0;
     Attributliste attributliste_;
+    BerichtTexte bericht_; // the texts of the last check, as the result boxes show them
     std::unique_ptr<Hintergrundlauf> lauf_;
     QString laufName_;
     bool schliessenNachLauf_ = false;
