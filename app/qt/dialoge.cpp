@@ -15,7 +15,9 @@ namespace trelvik {
 namespace {
 
 // Message boxes lay out "\n"; a CR before it would show as a stray glyph on some styles.
-QString alsAnzeige(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString alsAnzeige(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 // Whatever pointer a long command shows, a dialog is answered with the normal one.
 class NormalerZeiger {
@@ -43,7 +45,8 @@ QtDialoge::QtDialoge() {
     // German whatever the desktop's language: the program's own texts are German too.
     static QTranslator* qtTexte = [] {
         auto* t = new QTranslator(QCoreApplication::instance());
-        if (t->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        if (t->load(QStringLiteral("qtbase_de"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(t);
         return t;
     }();
@@ -79,7 +82,9 @@ void QtDialoge::zeigeModal(QDialog& form) {
     form.exec();
 }
 
-bool QtDialoge::oeffneUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtDialoge::oeffneUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 bool QtDialoge::starteProgramm(const QString& programm, const QStringList& argumente) {
     return QProcess::startDetached(programm, argumente);

@@ -9,7 +9,8 @@ namespace trelvik {
 struct Einstellungen {
     int fensterZustand = 0; // 0 normal, 1 minimised, 2 maximised; any other number is normal
     QString projektPfad;    // folder of the last chosen shapefile
-    QString t1 = QStringLiteral("25"); // the threshold fields as the system writes the stored number
+    QString t1 =
+        QStringLiteral("25"); // the threshold fields as the system writes the stored number
     QString t2 = QStringLiteral("25");
 };
 

@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
@@ -48,7 +49,9 @@ namespace trelvik {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QPlainTextEdit* ergebnisBox(QWidget* eltern, const char* name) {
     auto* box = new QPlainTextEdit(eltern);
@@ -126,15 +129,16 @@ constexpr QSize ersteGroesse(1100, 760);
 // `wunsch` (top-left of the frame, inner size) moved and shrunk into `frei`, the frame
 // `rahmen` larger than the inside, so that title bar and edges can be reached; `mindest` is the
 // least inner size the layout needs.
-QRect eingepasst(const QRect& wunsch, const QRect& frei, const QSize& rahmen, const QSize& mindest) {
-    const int breite = std::max(std::min(wunsch.width(), frei.width() - rahmen.width()),
-                                mindest.width());
-    const int hoehe = std::max(std::min(wunsch.height(), frei.height() - rahmen.height()),
-                               mindest.height());
-    const int x = std::max(std::min(wunsch.x(), frei.right() + 1 - breite - rahmen.width()),
-                           frei.left());
-    const int y = std::max(std::min(wunsch.y(), frei.bottom() + 1 - hoehe - rahmen.height()),
-                           frei.top());
+QRect eingepasst(const QRect& wunsch, const QRect& frei, const QSize& rahmen,
+                 const QSize& mindest) {
+    const int breite =
+        std::max(std::min(wunsch.width(), frei.width() - rahmen.width()), mindest.width());
+    const int hoehe =
+        std::max(std::min(wunsch.height(), frei.height() - rahmen.height()), mindest.height());
+    const int x =
+        std::max(std::min(wunsch.x(), frei.right() + 1 - breite - rahmen.width()), frei.left());
+    const int y =
+        std::max(std::min(wunsch.y(), frei.bottom() + 1 - hoehe - rahmen.height()), frei.top());
     return {x, y, breite, hoehe};
 }
 
@@ -233,10 +237,10 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
                        ? sitzung.drucker
                        : standardDrucker();
 
-    const std::string attributDatei = attributDateiPfad(QDir(programmOrdner_).path().toStdString() + "/");
-    attributliste_ = leseAttributliste(attributDatei, [this](const std::string& m) {
-        dialoge_.meldung(this, qs(m));
-    });
+    const std::string attributDatei =
+        attributDateiPfad(QDir(programmOrdner_).path().toStdString() + "/");
+    attributliste_ = leseAttributliste(
+        attributDatei, [this](const std::string& m) { dialoge_.meldung(this, qs(m)); });
 }
 
 Hauptfenster::~Hauptfenster() = default;
@@ -341,9 +345,13 @@ void Hauptfenster::werkzeugKlick(const QString& schluessel) {
             (this->*b.ausfuehren)();
 }
 
-void Hauptfenster::beenden() { close(); }
+void Hauptfenster::beenden() {
+    close();
+}
 
-bool Hauptfenster::befehlLaeuft() const { return lauf_->laeuft(); }
+bool Hauptfenster::befehlLaeuft() const {
+    return lauf_->laeuft();
+}
 
 void Hauptfenster::baueFlaeche() {
     auto* flaeche = new QWidget(this);
@@ -377,8 +385,8 @@ QLayout* Hauptfenster::baueSchwellen(QWidget* flaeche) {
     text2_->setObjectName(QStringLiteral("Text2"));
     for (QLineEdit* feld : {text1_, text2_}) {
         // Room for a number with decimals, however narrow the window.
-        feld->setFixedWidth(
-            std::max(90, feld->fontMetrics().horizontalAdvance(QStringLiteral("0000000,000")) + 16));
+        feld->setFixedWidth(std::max(
+            90, feld->fontMetrics().horizontalAdvance(QStringLiteral("0000000,000")) + 16));
         feld->setAlignment(Qt::AlignRight);
         feld->installEventFilter(this);
     }
@@ -459,8 +467,8 @@ QLayout* Hauptfenster::baueErgebnisse(QWidget* flaeche) {
     ergebnisse->addWidget(
         beschriftung(flaeche, "Label11", QStringLiteral("Geforderte  Attribute ")), 2, 1);
     ergebnisse->addWidget(text6_, 3, 1);
-    ergebnisse->addWidget(beschriftung(flaeche, "Label2", QStringLiteral("Projektionsangaben ")),
-                          4, 1);
+    ergebnisse->addWidget(beschriftung(flaeche, "Label2", QStringLiteral("Projektionsangaben ")), 4,
+                          1);
     ergebnisse->addWidget(text5_, 5, 1);
     ergebnisse->setColumnStretch(0, 1);
     ergebnisse->setColumnStretch(1, 1);
@@ -475,7 +483,8 @@ bool Hauptfenster::eventFilter(QObject* objekt, QEvent* ereignis) {
     // click that gave the focus does not put the cursor back.
     if (ereignis->type() == QEvent::FocusIn && (objekt == text1_ || objekt == text2_)) {
         auto* feld = static_cast<QLineEdit*>(objekt);
-        QTimer::singleShot(0, feld, [feld] { feld->setSelection(0, static_cast<int>(feld->text().size())); });
+        QTimer::singleShot(
+            0, feld, [feld] { feld->setSelection(0, static_cast<int>(feld->text().size())); });
     }
     return QMainWindow::eventFilter(objekt, ereignis);
 }
@@ -538,9 +547,10 @@ void Hauptfenster::ladeShape(const QString& pfad) {
 }
 
 QString Hauptfenster::imHintergrund(const QString& was,
-                                   const std::function<void(PruefAnzeige&)>& arbeit) {
+                                    const std::function<void(PruefAnzeige&)>& arbeit) {
     // Fields, options and commands are disabled for the run, so what the user types or clicks
     // meanwhile goes nowhere; ending the program stays possible and asks first.
+    const QPointer<QWidget> fokus = QApplication::focusWidget();
     std::vector<std::pair<QObject*, bool>> vorher;
     const auto sperre = [&](auto* element) {
         vorher.emplace_back(element, element->isEnabled());
@@ -561,12 +571,15 @@ QString Hauptfenster::imHintergrund(const QString& was,
         else
             static_cast<QAction*>(element)->setEnabled(an);
     }
+    if (fokus && fokus->isEnabled())
+        fokus->setFocus();
     return fehlschlag;
 }
 
 bool Hauptfenster::schliesseNachLauf() {
     if (!schliessenNachLauf_)
         return false;
+    schliessenNachLauf_ = false;
     close();
     return true;
 }
@@ -648,10 +661,9 @@ QString Hauptfenster::zielShapeWaehlen() {
     bool vorhanden = false;
     for (const char* endung : {"shp", "shx", "dbf"})
         vorhanden = vorhanden || QFileInfo::exists(basis + QLatin1String(endung));
-    if (vorhanden &&
-        !dialoge_.frage(this, QStringLiteral("Das Shape\r\n%1\r\nist schon vorhanden. "
-                                             "Soll es ersetzt werden?")
-                                  .arg(QDir::toNativeSeparators(ziel))))
+    if (vorhanden && !dialoge_.frage(this, QStringLiteral("Das Shape\r\n%1\r\nist schon vorhanden. "
+                                                          "Soll es ersetzt werden?")
+                                               .arg(QDir::toNativeSeparators(ziel))))
         return {};
     return ziel;
 }
@@ -687,7 +699,8 @@ void Hauptfenster::bereinigeShape() {
         return;
     const BereinigungsErgebnis& e = letzteBereinigung_;
     if (!fehlschlag.isEmpty())
-        dialoge_.meldung(this, QStringLiteral("Shape konnte nicht erstellt werden.\r\n") + fehlschlag);
+        dialoge_.meldung(this,
+                         QStringLiteral("Shape konnte nicht erstellt werden.\r\n") + fehlschlag);
     else if (lauf_->abgebrochen() && !e.erfolgreich)
         dialoge_.meldung(this, QStringLiteral("Das Bereinigen wurde abgebrochen."));
     else if (e.gelaufen && (e.erfolgreich || e.ohneGeometrie > 0))
@@ -727,9 +740,10 @@ void Hauptfenster::druckeAuswertung() {
 }
 
 void Hauptfenster::speichereAuswertung() {
-    const QString gewaehlt = dialoge_.speichern(
-        this, QStringLiteral("TrelvikPrüfung speichern"),
-        berichtOrdner_.isEmpty() ? projektPfad_ : berichtOrdner_, QStringLiteral("ASCII (*.TXT *.txt)"));
+    const QString gewaehlt =
+        dialoge_.speichern(this, QStringLiteral("TrelvikPrüfung speichern"),
+                           berichtOrdner_.isEmpty() ? projektPfad_ : berichtOrdner_,
+                           QStringLiteral("ASCII (*.TXT *.txt)"));
     if (gewaehlt.size() < 3 || text3_->toPlainText().isEmpty())
         return;
     const QString name = mitEndung(gewaehlt, QStringLiteral(".TXT"));
@@ -744,11 +758,10 @@ void Hauptfenster::speichereAuswertung() {
     const std::string inhalt =
         berichtDatei(t.shapePfad, t.label3, t.vorhanden, t.gefordert, t.projektion, t.geometrie);
     QFile datei(name);
-    const bool geschrieben =
-        datei.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-        datei.write(inhalt.data(), static_cast<qint64>(inhalt.size())) ==
-            static_cast<qint64>(inhalt.size()) &&
-        datei.flush();
+    const bool geschrieben = datei.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                             datei.write(inhalt.data(), static_cast<qint64>(inhalt.size())) ==
+                                 static_cast<qint64>(inhalt.size()) &&
+                             datei.flush();
     if (!geschrieben)
         dialoge_.meldung(this, QStringLiteral("Die Datei\r\n") + name +
                                    QStringLiteral("\r\nkann nicht geschrieben werden."));
@@ -774,12 +787,13 @@ void Hauptfenster::zeigeHilfe() {
         return;
     const QString datei = QDir::toNativeSeparators(hilfeDatei(programmOrdner_));
     if (QFileInfo::exists(datei))
-        dialoge_.meldung(this, QStringLiteral("Es wurde kein Programm gefunden, das die Hilfe "
-                                              "anzeigen kann.\r\nDie Hilfe steht in der Datei\r\n") +
-                                   datei);
+        dialoge_.meldung(this,
+                         QStringLiteral("Es wurde kein Programm gefunden, das die Hilfe "
+                                        "anzeigen kann.\r\nDie Hilfe steht in der Datei\r\n") +
+                             datei);
     else
-        dialoge_.meldung(this, QStringLiteral("Die Hilfedatei\r\n%1\r\nist nicht vorhanden.")
-                                   .arg(datei));
+        dialoge_.meldung(this,
+                         QStringLiteral("Die Hilfedatei\r\n%1\r\nist nicht vorhanden.").arg(datei));
 }
 
 void Hauptfenster::zeigeUeber() {
@@ -793,7 +807,7 @@ void Hauptfenster::closeEvent(QCloseEvent* ereignis) {
         ereignis->ignore();
         if (!schliessenNachLauf_ &&
             dialoge_.frage(this, laufName_ + QStringLiteral(" läuft noch. Abbrechen und "
-                                                             "Trelvik beenden?"))) {
+                                                            "Trelvik beenden?"))) {
             schliessenNachLauf_ = true;
             lauf_->abbrechen();
         }

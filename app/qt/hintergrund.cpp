@@ -92,9 +92,13 @@ private:
 
 } // namespace
 
-Sanduhr::Sanduhr() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+Sanduhr::Sanduhr() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-Sanduhr::~Sanduhr() { QApplication::restoreOverrideCursor(); }
+Sanduhr::~Sanduhr() {
+    QApplication::restoreOverrideCursor();
+}
 
 Hintergrundlauf::Hintergrundlauf(QLabel* status, QProgressBar* fortschritt)
     : status_(status), fortschritt_(fortschritt) {}
