@@ -96,13 +96,15 @@ BereinigungsErgebnis bereinigeAbbrechbar(const std::function<bool()>& abbrechen,
 }
 
 QString bereinigungsBericht(const BereinigungsErgebnis& e, const QString& ziel) {
+    const QString name = QDir::toNativeSeparators(ziel);
     QString text;
     if (e.geschrieben == 0)
-        text = QStringLiteral("In %1 wurde kein einziger Satz geschrieben: nach dem Bereinigen "
-                              "blieb von keinem Satz ein Teil übrig.\r\n\r\n")
-                   .arg(QDir::toNativeSeparators(ziel));
+        text = QStringLiteral("Es wurde kein einziger Satz geschrieben: nach dem Bereinigen blieb "
+                              "von keinem Satz ein Teil übrig.\r\nDas bereinigte Shape\r\n%1\r\n"
+                              "ist leer.\r\n\r\n")
+                   .arg(name);
     else
-        text = QStringLiteral("%1 ist geschrieben.\r\n\r\n").arg(QDir::toNativeSeparators(ziel));
+        text = QStringLiteral("Das bereinigte Shape\r\n%1\r\nwurde geschrieben.\r\n\r\n").arg(name);
     text += QStringLiteral("Sätze gelesen: %1\r\nSätze geschrieben: %2\r\nSätze verworfen: %3\r\n"
                            "Teile verworfen: %4 von %5\r\n"
                            "Zu breite Werte (mit * gefüllt): %6")
@@ -117,8 +119,8 @@ QString bereinigungsBericht(const BereinigungsErgebnis& e, const QString& ziel) 
     return text;
 }
 
-// `name` with `endung` (".shp") unless it already ends so in any letter case, as a name typed
-// without its extension means.
+// `name` with `endung` (".shp") unless it already ends so in any letter case: a name typed
+// without the extension means the file with it.
 QString mitEndung(const QString& name, const QString& endung) {
     return name.endsWith(endung, Qt::CaseInsensitive) ? name : name + endung;
 }
