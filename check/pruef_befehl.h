@@ -1,6 +1,5 @@
 #pragma once
-// The check command: attribute comparison, projection and geometry report of one shapefile,
-// and the saved report built from its texts.
+// The check command: attribute comparison, projection and geometry report of one shapefile.
 #include "check/attributliste.h"
 #include "check/pruef_lauf.h"
 
@@ -26,15 +25,5 @@ struct PruefTexte {
 PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
                    const std::string& minAbstandText, const std::string& minFlaecheText,
                    PruefAnzeige* anzeige = nullptr, const FehlerMelder& melden = {});
-
-// The saved report: sixteen CR LF ended lines (path, summary label, the three sections with
-// their headings, the geometry report).
-std::string berichtDatei(const std::string& shapePfad, const std::string& label3,
-                         const std::string& vorhanden, const std::string& gefordert,
-                         const std::string& projektion, const std::string& geometrie);
-
-// A report section as it is put out: blanks trimmed; with `ohneZeilenenden` also every
-// trailing CR LF pair removed.
-std::string berichtAbschnitt(const std::string& text, bool ohneZeilenenden);
 
 } // namespace trelvik

@@ -2,6 +2,7 @@
 #include "app/dateien.h"
 #include "check/pruef_befehl.h"
 #include "cli/befehle.h"
+#include "view/bericht.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,4 +1,5 @@
 #include "app/dateien.h"
+#include "hilfe/ordner.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,17 +14,9 @@ namespace {
 
 class Ordner : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string muster = (fs::temp_directory_path() / "trelvik-dateien-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        wurzel = muster + "/";
-    }
-    void TearDown() override {
-        fs::permissions(wurzel, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(wurzel);
-    }
-    void schreibe(const std::string& name) { std::ofstream(wurzel + name) << "x"; }
-    std::string wurzel;
+    void schreibe(const std::string& name) { test::schreibe(wurzel + name, "x"); }
+    test::TestOrdner ordner;
+    const std::string wurzel = ordner.pfad();
 };
 
 } // namespace

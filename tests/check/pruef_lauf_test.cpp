@@ -1,5 +1,6 @@
 #include "check/bericht_texte.h"
 #include "check/pruef_lauf.h"
+#include "hilfe/ordner.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -176,9 +177,8 @@ TEST(PruefLauf, StatusZeigtRingfortschritt) {
 }
 
 TEST(PruefLauf, LeererTeilIstZuWenigPunkteUndDerLaufGehtWeiter) {
-    const std::string basis = (std::filesystem::temp_directory_path() /
-                               ("trelvik-leer-" + std::to_string(::getpid())))
-                                  .string();
+    const test::TestOrdner ordner;
+    const std::string basis = ordner / "leer";
     SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
     DBFHandle dbf = DBFCreate(basis.c_str());
     ASSERT_NE(shp, nullptr);
@@ -200,8 +200,6 @@ TEST(PruefLauf, LeererTeilIstZuWenigPunkteUndDerLaufGehtWeiter) {
     DBFClose(dbf);
 
     const GeometriePruefung p = pruefeGeometrie(basis + ".shp", 0.25, 25);
-    for (const char* endung : {".shp", ".shx", ".dbf"})
-        std::filesystem::remove(basis + endung);
     EXPECT_TRUE(p.vollstaendig) << p.grund;
     ASSERT_EQ(p.saetze.size(), 2u);
     EXPECT_TRUE(p.saetze[0].zuWenigPunkte);

@@ -1,39 +1,22 @@
 // trelvik-cli clean, export and swap, run as a separate program on copies of the samples.
-#include <array>
-#include <cstdio>
+#include "hilfe/cli.h"
+#include "hilfe/ordner.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <shapefil.h>
 #include <string>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Ergebnis {
-    int status = -1;
-    std::string ausgabe; // stdout and stderr
-};
+using Ergebnis = trelvik::test::Lauf;
+using trelvik::test::lies;
 
 Ergebnis rufe(const std::string& befehl) {
-    Ergebnis l;
-    FILE* rohr = ::popen((befehl + " 2>&1").c_str(), "r");
-    if (rohr == nullptr)
-        return l;
-    std::array<char, 4096> puffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(puffer.data(), 1, puffer.size(), rohr)) > 0)
-        l.ausgabe.append(puffer.data(), n);
-    const int roh = ::pclose(rohr);
-    l.status = WIFEXITED(roh) ? WEXITSTATUS(roh) : -1;
-    return l;
-}
-
-std::string inhalt(const fs::path& pfad) {
-    std::ifstream datei(pfad, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(datei), {});
+    return trelvik::test::starte(befehl, true);
 }
 
 // Signed area of every ring of every record, positive counter-clockwise.
@@ -60,26 +43,20 @@ std::vector<double> ringFlaechen(const std::string& shp) {
     return ergebnis;
 }
 
-const std::string cli = std::string(TRELVIK_BIN) + "/trelvik-cli";
+const std::string& cli = trelvik::test::cliPfad();
 
 class CliSchreiben : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string muster = (fs::temp_directory_path() / "trelvik-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        ordner = muster + "/";
-    }
-    void TearDown() override { fs::remove_all(ordner); }
     std::string kopiere(const std::string& art, const std::string& satz) {
-        fs::copy(fs::path(TRELVIK_TESTDATEN) / art / satz, ordner + satz);
-        return ordner + satz + "/" + satz + ".shp";
+        return tmp.kopiereSatz(art, satz);
     }
     Ergebnis trelvik(const std::string& argumente) {
         const bool mitListe = argumente.rfind("clean", 0) == 0 || argumente.rfind("check", 0) == 0;
         return rufe("cd '" + ordner + "' && tmp='" + ordner + "' '" + cli + "' " + argumente +
                     (mitListe ? " --attributes '" + ordner + "Attribute.txt'" : ""));
     }
-    std::string ordner;
+    trelvik::test::TestOrdner tmp;
+    std::string ordner = tmp.pfad();
 };
 
 TEST_F(CliSchreiben, CleanWritesACopyTheCheckFindsClean) {
@@ -111,7 +88,7 @@ TEST_F(CliSchreiben, CleanWritesACopyTheCheckFindsClean) {
 TEST_F(CliSchreiben, ExportAndSwap) {
     const std::string shp = kopiere("faulty", "rings_near");
     ASSERT_EQ(trelvik("export rings_near/rings_near.shp punkte.txt --field 1").status, 0);
-    const std::string text = inhalt(ordner + "punkte.txt");
+    const std::string text = lies(ordner + "punkte.txt");
     std::size_t zeilen = 0;
     for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
         ++zeilen;

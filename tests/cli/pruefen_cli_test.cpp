@@ -1,52 +1,29 @@
 // trelvik-cli check, run as a separate program: reports byte-exact against the golden texts.
-#include <array>
-#include <cstdio>
+#include "hilfe/cli.h"
+#include "hilfe/ordner.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Lauf {
-    int status = -1;
-    std::string ausgabe;
-};
+using trelvik::test::Lauf;
+using trelvik::test::lies;
 
 // Runs a shell command; stdout is captured, stderr goes to /dev/null.
 Lauf starte(const std::string& befehl) {
-    Lauf l;
-    FILE* rohr = ::popen((befehl + " 2>/dev/null").c_str(), "r");
-    if (rohr == nullptr)
-        return l;
-    std::array<char, 4096> puffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(puffer.data(), 1, puffer.size(), rohr)) > 0)
-        l.ausgabe.append(puffer.data(), n);
-    const int roh = ::pclose(rohr);
-    l.status = WIFEXITED(roh) ? WEXITSTATUS(roh) : -1;
-    return l;
+    return trelvik::test::starte(befehl, false);
 }
 
-std::string lies(const fs::path& pfad) {
-    std::ifstream datei(pfad, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(datei), {});
-}
-
-const std::string cli = std::string(TRELVIK_BIN) + "/trelvik-cli";
+const std::string& cli = trelvik::test::cliPfad();
 
 class CliPruefen : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string muster = (fs::temp_directory_path() / "trelvik-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        ordner = muster;
-    }
-    void TearDown() override { fs::remove_all(ordner); }
     // A check of one set of the files with known faults, run in its folder with the default
     // attribute list.
     Lauf pruefe(const std::string& set, const std::string& optionen = "") {
@@ -56,7 +33,9 @@ protected:
         return starte("cd '" + dir.string() + "' && '" + cli + "' check --attributes '" +
                       ordner + "/Attribute.txt' " + optionen + " " + set + ".shp");
     }
-    std::string ordner;
+    trelvik::test::TestOrdner tmp;
+    // Without the closing "/": the tests add their own.
+    std::string ordner = tmp.pfad().substr(0, tmp.pfad().size() - 1);
 };
 
 } // namespace

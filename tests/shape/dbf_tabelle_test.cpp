@@ -1,5 +1,7 @@
 #include "shape/dbf_tabelle.h"
 
+#include "hilfe/ordner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -119,31 +121,16 @@ std::string rechts(const std::string& s, int breite) {
 // Every test gets its own folder, and the temporary folder of the program points into it.
 class DbfUmgebung : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string muster = (fs::temp_directory_path() / "trelvik-dbf-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        ordner_ = muster + "/";
-        fs::create_directory(ordner_ + "temp");
-        if (const char* alt = std::getenv("tmp"))
-            altesTmp_ = alt;
-        ::setenv("tmp", (ordner_ + "temp").c_str(), 1);
-    }
-    void TearDown() override {
-        if (altesTmp_)
-            ::setenv("tmp", altesTmp_->c_str(), 1);
-        else
-            ::unsetenv("tmp");
-        std::error_code f;
-        fs::remove_all(ordner_, f);
-    }
     std::string pfad(const std::string& name) const { return ordner_ + name; }
     std::size_t eintraegeImTemp() const {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(ordner_ + "temp"), fs::directory_iterator()));
     }
 
-    std::string ordner_;
-    std::optional<std::string> altesTmp_;
+    trelvik::test::TestOrdner ordner;
+    const std::string ordner_ = ordner.pfad();
+    const bool tempAngelegt_ = fs::create_directory(ordner_ + "temp");
+    trelvik::test::TmpUmleitung umleitung_{ordner_ + "temp"};
 };
 
 // The text of every field of the current row.

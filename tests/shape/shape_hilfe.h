@@ -1,5 +1,7 @@
 #pragma once
 // Fixture files for the shape tests, written byte by byte at run time into a private folder.
+#include "hilfe/ordner.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -57,37 +59,5 @@ void schreibeDatei(const std::string& pfad, const Bytes& bytes);
 // Overwrites bytes of a file at `stelle` (0-based).
 void ueberschreibe(const std::string& pfad, std::size_t stelle, const Bytes& bytes);
 void kuerzeAuf(const std::string& pfad, std::size_t laenge);
-
-// A private folder, removed with everything in it at the end of the test. Ends with "/".
-class TestOrdner {
-public:
-    TestOrdner();
-    ~TestOrdner();
-    TestOrdner(const TestOrdner&) = delete;
-    TestOrdner& operator=(const TestOrdner&) = delete;
-    const std::string& pfad() const { return pfad_; }
-    std::string operator/(const std::string& name) const { return pfad_ + name; }
-    std::vector<std::string> eintraege() const; // names, recursively, relative
-    // Copies a set of tests/daten/real (every file of it) into this folder.
-    std::string kopiereEcht(const std::string& satz) const;
-
-private:
-    std::string pfad_;
-};
-
-// Points "tmp" at a folder for the life of the object, so working copies land there.
-class TmpUmleitung {
-public:
-    explicit TmpUmleitung(const std::string& ordner);
-    ~TmpUmleitung();
-
-private:
-    bool hatte_ = false;
-    std::string alt_;
-};
-
-// The real sets of tests/daten/real.
-std::vector<std::string> echteSaetze();
-std::string echterPfad(const std::string& satz); // .../real/<satz>/<satz>.shp
 
 } // namespace trelvik::test

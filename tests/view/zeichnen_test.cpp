@@ -1,4 +1,6 @@
 // Drawing shapes on surfaces: pixels of rendered images, and the calls a surface receives.
+#include "hilfe/ordner.h"
+#include "hilfe/qt/qt_hilfe.h"
 #include "shape/vun_interface.h"
 #include "view/qt/qt_flaeche.h"
 #include "view/zeichnen.h"
@@ -21,16 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void anwendung() {
-    static int argc = 1;
-    static char name[] = "test_view";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
-}
+using test::anwendung;
 
 using Ring = std::vector<std::vector<double>>;
 
@@ -40,13 +33,7 @@ constexpr std::int32_t blau = farbe(0, 0, 255);
 
 class Zeichnen : public ::testing::Test {
 protected:
-    void SetUp() override {
-        anwendung();
-        std::string muster = (fs::temp_directory_path() / "trelvik-view-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        ordner = muster;
-    }
-    void TearDown() override { fs::remove_all(ordner); }
+    void SetUp() override { anwendung(); }
 
     // A file set of type `typ` with one record per entry: its parts (rings, lines or one point
     // each) and the attribute values NAME and NUMMER.
@@ -93,7 +80,9 @@ protected:
         return f.bild().convertToFormat(QImage::Format_RGB32);
     }
 
-    std::string ordner;
+    test::TestOrdner tmp;
+    // Without the closing "/": the tests add their own.
+    std::string ordner = tmp.pfad().substr(0, tmp.pfad().size() - 1);
 };
 
 // The pixel at a world position of the square [0, 100]² drawn on a 200 x 200 image with the

@@ -1,7 +1,7 @@
 #include "view/qt/bericht_druck.h"
 
 #include "app/zahlen.h"
-#include "check/pruef_befehl.h"
+#include "view/bericht.h"
 #include "view/qt/schrift.h"
 
 #include <QFontMetricsF>

@@ -1,6 +1,9 @@
 // trelvik-cli on every malformed file set of the corpus: check, dump, clean and render end with a
 // status (0 or 1 with a report, 2 with a reason), never with a signal; clean leaves the
 // source as it was and writes nothing beside the target's own names.
+#include "hilfe/cli.h"
+#include "hilfe/ordner.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,32 +16,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string cli = std::string(TRELVIK_BIN) + "/trelvik-cli";
+using trelvik::test::inhalte;
+using trelvik::test::roherStatus;
+
+const std::string& cli = trelvik::test::cliPfad();
 const fs::path korpus = fs::path(TRELVIK_TESTDATEN).parent_path() / "corpus" / "saetze";
-
-std::map<std::string, std::string> inhalte(const fs::path& ordner) {
-    std::map<std::string, std::string> m;
-    for (const auto& e : fs::directory_iterator(ordner)) {
-        std::ifstream d(e.path(), std::ios::binary);
-        m[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(d), {});
-    }
-    return m;
-}
-
-// The raw wait status of a command whose output is thrown away.
-int roherStatus(const std::string& befehl) {
-    return std::system((befehl + " >/dev/null 2>&1").c_str());
-}
 
 class KorpusCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string muster = (fs::temp_directory_path() / "trelvik-robust-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        ordner = muster + "/";
-    }
-    void TearDown() override { fs::remove_all(ordner); }
-    std::string ordner;
+    trelvik::test::TestOrdner tmp;
+    std::string ordner = tmp.pfad();
 };
 
 TEST_F(KorpusCli, EveryMalformedSetEndsWithAStatus) {

@@ -1,22 +1,20 @@
-#include "fenster_hilfe.h"
+#include "hilfe/qt/qt_hilfe.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
-
 
 namespace trelvik::test {
 
 namespace {
 
 QTemporaryDir& wurzel() {
-    static QTemporaryDir ordner(QDir::tempPath() + QStringLiteral("/trelvik-fenster-XXXXXX"));
+    static QTemporaryDir ordner(QDir::tempPath() + QStringLiteral("/trelvik-qt-XXXXXX"));
     return ordner;
 }
-
-QString vorne(QStringList& liste) { return liste.isEmpty() ? QString() : liste.takeFirst(); }
 
 QString ausgabe(const QString& programm, const QStringList& argumente) {
     QProcess p;
@@ -34,48 +32,18 @@ void anwendung() {
     if (app)
         return;
     static int argc = 1;
-    static char name[] = "test_fenster";
+    static char name[] = "trelvik-test";
     static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString einstellungen = wurzel().filePath(QStringLiteral("einstellungen"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, einstellungen);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, einstellungen);
     app = new QApplication(argc, argv);
 }
 
-QString neuerOrdner() {
-    static int nummer = 0;
-    const QString pfad = wurzel().filePath(QStringLiteral("programm%1").arg(++nummer));
-    QDir().mkpath(pfad);
-    return pfad + QLatin1Char('/');
-}
-
-void einstellungenLeeren() {
-    QSettings s(QStringLiteral("TRELVIK"), QStringLiteral("TRELVIK"));
-    s.clear();
-    s.sync();
-}
-
-QString TestDialoge::dateiDialog(int& aufrufe, QStringList& antworten, const QString& t,
-                                 const QString& ordner, const QString& filter) {
-    ++aufrufe;
-    titel << t;
-    letzterOrdner = ordner;
-    letzterFilter = filter;
-    return vorne(antworten);
-}
-
-QString TestDialoge::oeffnen(QWidget*, const QString& t, const QString& ordner,
-                             const QString& filter) {
-    return dateiDialog(oeffnenAufrufe, oeffnenAntworten, t, ordner, filter);
-}
-
-QString TestDialoge::speichern(QWidget*, const QString& t, const QString& ordner,
-                               const QString& filter) {
-    return dateiDialog(speichernAufrufe, speichernAntworten, t, ordner, filter);
-}
-
-QString probe(const char* name) {
-    return QStringLiteral(TRELVIK_TESTDATEN "/real/%1/%1.shp").arg(QLatin1String(name));
+QString ablage() {
+    return wurzel().path();
 }
 
 std::string pdfText(const QString& pdf) {

@@ -1,7 +1,9 @@
 #pragma once
-// Shared set-up of the window tests: one QApplication for the program, settings in a private
-// folder, and dialogs that answer from the test instead of waiting for a user.
+// Shared set-up of the window tests: program folders, settings, and dialogs that answer from the
+// test instead of waiting for a user.
 #include "app/qt/dialoge.h"
+#include "hilfe/ordner.h"
+#include "hilfe/qt/qt_hilfe.h"
 
 #include <QDialog>
 #include <QString>
@@ -13,9 +15,6 @@
 #include <vector>
 
 namespace trelvik::test {
-
-// Creates the application on first use; settings go to a temporary folder from then on.
-void anwendung();
 
 // A fresh, empty program folder (Attribute.txt is written there) under the test's temp root.
 QString neuerOrdner();
@@ -67,10 +66,5 @@ private:
 
 // A fixture shapefile (tests/daten/real/<name>/<name>.shp).
 QString probe(const char* name);
-
-// Text of a PDF through pdftotext (-layout); pages are separated by form feeds.
-std::string pdfText(const QString& pdf);
-// Number of pages of a PDF (pdfinfo).
-int pdfSeiten(const QString& pdf);
 
 } // namespace trelvik::test

@@ -1,4 +1,4 @@
-#include "fenster_hilfe.h"
+#include "hilfe/qt/qt_hilfe.h"
 
 #include "view/qt/bericht_druck.h"
 

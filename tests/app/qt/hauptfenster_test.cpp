@@ -4,6 +4,7 @@
 #include "app/qt/ueber_show.h"
 #include "app/qt/vun_drucker.h"
 #include "check/pruef_befehl.h"
+#include "view/bericht.h"
 
 #include <QAction>
 #include <QApplication>
