@@ -84,14 +84,16 @@ void aufbauHinweise(const VunInterface& vun, GeometriePruefung& e) {
         e.hinweise.push_back("Der Index (.shx) endet mitten in einem Eintrag (" +
                              std::to_string(eintraege % 8) +
                              " Bytes zu viel): dort fehlt ein Satz, er wurde nicht geprüft.");
+    const auto laenge = [](std::int64_t bytes) {
+        return bytes < 0 ? std::string("keine gültige Länge") : std::to_string(bytes) + " Bytes";
+    };
     if (a.shxKopfBytes != a.shxBytes)
         e.hinweise.push_back("Der Index (.shx) ist " + std::to_string(a.shxBytes) +
-                             " Bytes lang, sein Kopf nennt " + std::to_string(a.shxKopfBytes) +
-                             " Bytes: Sätze können fehlen.");
+                             " Bytes lang, sein Kopf nennt " + laenge(a.shxKopfBytes) +
+                             ": Sätze können fehlen.");
     if (a.shpKopfBytes != a.shpBytes)
         e.hinweise.push_back("Die Hauptdatei (.shp) ist " + std::to_string(a.shpBytes) +
-                             " Bytes lang, ihr Kopf nennt " + std::to_string(a.shpKopfBytes) +
-                             " Bytes.");
+                             " Bytes lang, ihr Kopf nennt " + laenge(a.shpKopfBytes) + ".");
     if (a.tabellenZeilen != vun.DBanzahl)
         e.hinweise.push_back("Die Tabelle (.dbf) hat " + std::to_string(a.tabellenZeilen) +
                              " Zeilen, der Index nennt " + std::to_string(vun.DBanzahl) +
@@ -357,7 +359,8 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
             anzeige->fortschritt(zeiger, e.saetzeImIndex);
     }
     e.saetzeGelesen = zeiger;
-    if (lauf.halt()) {
+    // A cancel that comes after the last record has cancelled nothing.
+    if (lauf.halt() && zeiger < e.saetzeImIndex) {
         e.abgebrochen = true;
         e.vollstaendig = false;
         e.abbruchSatz = zeiger;
