@@ -156,7 +156,47 @@ double textZuZahl(std::string& text) {
     return leseZahl(text);
 }
 
-double textZuZahl(std::string_view text) { return leseZahl(text); }
+double textZuZahl(std::string_view text) {
+    return leseZahl(text);
+}
+
+std::optional<double> schwelleAusText(const std::string& text) {
+    std::size_t anfang = 0;
+    std::size_t ende = text.size();
+    while (anfang < ende && istLeerzeichen(text[anfang]))
+        ++anfang;
+    while (ende > anfang && (istLeerzeichen(text[ende - 1]) || text[ende - 1] == '\r'))
+        --ende;
+    std::string zahl = text.substr(anfang, ende - anfang);
+    for (char& c : zahl)
+        if (c == ',')
+            c = '.';
+    if (!zahl.empty() && zahl[0] == '+')
+        zahl.erase(0, 1);
+    // from_chars reads "inf" and "nan" too; both are refused below, as is a sign after "+".
+    if (zahl.empty() || zahl[0] == '+' || zahl[0] == '-')
+        return std::nullopt;
+    double wert = 0;
+    const auto [p, fehler] = std::from_chars(zahl.data(), zahl.data() + zahl.size(), wert);
+    if (fehler != std::errc{} || p != zahl.data() + zahl.size() || !std::isfinite(wert))
+        return std::nullopt;
+    return wert;
+}
+
+std::string schwellenFehler(const std::string& minAbstandText, const std::string& minFlaecheText) {
+    std::string meldung;
+    const auto pruefe = [&](const std::string& text, const char* feld, const char* einheit) {
+        if (schwelleAusText(text))
+            return;
+        if (!meldung.empty())
+            meldung += "\n";
+        meldung += std::string("Der Wert \"") + text + "\" bei \"" + feld +
+                   "\" ist keine gültige Zahl. Erlaubt ist eine Zahl ab 0 (in " + einheit + ").";
+    };
+    pruefe(minAbstandText, "minimaler Punktabstand", "cm");
+    pruefe(minFlaecheText, "minimale Fläche", "m²");
+    return meldung;
+}
 
 std::string formatCheck(double wert, std::string_view muster) {
     if (std::isnan(wert))

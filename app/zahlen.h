@@ -1,5 +1,6 @@
 #pragma once
 // Number texts with a point as decimal separator whatever the locale, padded columns, dates.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,15 @@ namespace trelvik {
 // does a number too large for a double.
 double textZuZahl(std::string& text);
 double textZuZahl(std::string_view text);
+
+// A threshold as typed into a field: one number and nothing else (blanks around it allowed),
+// with "," or "." as decimal point, finite and not negative. Anything else gives nullopt, so
+// that a typing error is refused instead of silently becoming 0.
+std::optional<double> schwelleAusText(const std::string& text);
+
+// The German message for the two threshold fields (centimetres, square metres), naming each
+// field whose text schwelleAusText refuses; "" when both are valid.
+std::string schwellenFehler(const std::string& minAbstandText, const std::string& minFlaecheText);
 
 // Formats a value with a digit pattern ("0", "00", "0.000", "0.00000000"): "0" is a mandatory
 // digit, "." the decimal point. Rounds the exact binary value to the nearest, exact halves away

@@ -97,6 +97,29 @@ void satzZeilen(const GeometriePruefung& p, const SatzBefund& b, FlaechenZaehler
         befund("Ringe schneiden/berühren sich.");
     for (std::size_t k = 0; k < b.ringe.size() && k < listenGrenze; ++k)
         eintrag(b.ringe[k]);
+    for (const std::string& text : b.formatFehler)
+        befund(text);
+}
+
+// Notes on the file set and, for a run that did not check every record, the line that says
+// where and why it stopped: that line is always the report's last.
+std::string schlussZeilen(const GeometriePruefung& p) {
+    std::string text;
+    for (const std::string& h : p.hinweise) {
+        text += zeilenEnde;
+        text += "Hinweis: " + h;
+    }
+    if (p.vollstaendig)
+        return text;
+    text += zeilenEnde;
+    const std::string satz = "Satz " + formatGanz(p.abbruchSatz + 1.0);
+    if (p.abgebrochen)
+        text += "Prüfung abgebrochen: " + satz +
+                " und die folgenden wurden nicht geprüft (auf Wunsch abgebrochen).";
+    else
+        text += "Prüfung abgebrochen: " + satz + " kann nicht gelesen werden (" + p.lesefehler +
+                "); er und die folgenden wurden nicht geprüft.";
+    return text;
 }
 
 Zeilen alleSaetze(const GeometriePruefung& p) {
@@ -148,9 +171,12 @@ std::string geometrieBericht(const GeometriePruefung& p) {
     text += zeilenEnde;
     text += "Ringe: " + formatGanz(p.mehrteilig);
     if (z.befundZeilen == 0) {
-        text += zeilenEnde;
-        text += "Keine Fehler gefunden!";
-        return text;
+        // The all-clear only for a run that read and checked everything.
+        if (p.ohneBefund()) {
+            text += zeilenEnde;
+            text += "Keine Fehler gefunden!";
+        }
+        return text + schlussZeilen(p);
     }
     const std::string grenze = formatGanz(listenGrenze);
     if (std::max(p.flaechenFehler, p.laengenFehler) > listenGrenze) {
@@ -175,7 +201,7 @@ std::string geometrieBericht(const GeometriePruefung& p) {
         text += zeilenEnde;
         text += "Nur max. " + grenze + " Ringpunkte werden angezeigt!";
     }
-    return text;
+    return text + schlussZeilen(p);
 }
 
 } // namespace trelvik

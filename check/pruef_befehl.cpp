@@ -2,9 +2,9 @@
 
 #include "app/dateien.h"
 #include "app/texte.h"
+#include "app/zahlen.h"
 #include "check/bericht_texte.h"
 #include "check/projektion.h"
-
 
 namespace trelvik {
 
@@ -16,6 +16,10 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
         e.status = 0;
         e.position = 0;
     }
+    // A threshold that is no number would silently become 0 and hide every finding.
+    t.schwellenFehler = schwellenFehler(minAbstandText, minFlaecheText);
+    if (!t.schwellenFehler.empty())
+        return t;
     if (shapePfad.empty() || dateiSuchen(shapePfad, 0).empty())
         return t;
     const std::string tabelle = begleitDatei(shapePfad, "dbf");
@@ -43,13 +47,14 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
             if (weiter)
                 weiter->fortschritt(erledigt, alle);
         }
+        bool abbrechen() const override { return weiter && weiter->abbrechen(); }
     } label;
     label.weiter = anzeige;
     t.pruefung = pruefeGeometrie(shapePfad, minAbstandAusFeld(minAbstandText),
                                  minFlaecheAusFeld(minFlaecheText), &label);
     t.shapeTypLabel = label.text;
     t.geometrie = geometrieBericht(t.pruefung);
-    t.fehlerfrei = t.pruefung.geoeffnet && fehlerZeilen(t.pruefung) == 0;
+    t.fehlerfrei = t.pruefung.ohneBefund();
     return t;
 }
 

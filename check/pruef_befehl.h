@@ -11,12 +11,17 @@ struct PruefTexte {
     // False when the shapefile or its table is missing: the command then disables itself and
     // shows nothing.
     bool ausgefuehrt = false;
+    // Not empty when a threshold text is no valid number: then nothing ran, and this German
+    // message names the field.
+    std::string schwellenFehler;
     std::string shapeTypLabel; // "Shape Typ: ..." or "Kein Shape vorhanden"
     std::string geometrie;     // the geometry report
     std::string vorhanden;     // fields present in the table
     std::string projektion;
-    std::string gefordert;     // verdict per required field
-    bool fehlerfrei = false;   // no finding line: the result box turns green
+    std::string gefordert; // verdict per required field
+    // Every record read and checked and nothing found: the result box turns green. Never true
+    // for a run that stopped early or was cancelled.
+    bool fehlerfrei = false;
     GeometriePruefung pruefung;
 };
 

@@ -51,11 +51,76 @@ bool boxenUeberlappen(const Teil& i, const Teil& j) {
 
 std::string ganz(double wert) { return formatCheck(wert, "0"); }
 
+bool endlich(const std::vector<Punkt>& teil) {
+    return std::all_of(teil.begin(), teil.end(),
+                       [](const Punkt& p) { return std::isfinite(p.x) && std::isfinite(p.y); });
+}
+
+std::string typText(std::int32_t typ) {
+    return std::string(shapeTypName(typ)) + " (" + std::to_string(typ) + ")";
+}
+
+// The types whose records the check tests: polygons and lines, with or without Z and M.
+bool geprueftWird(std::int32_t typ) {
+    switch (typ) {
+    case shapetyp::polyLine:
+    case shapetyp::polyGon:
+    case shapetyp::polyLineZ:
+    case shapetyp::polyGonZ:
+    case shapetyp::polyLineM:
+    case shapetyp::polyGonM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What the file set's lengths and header say about it as a whole: notes for the end of the
+// report. A well-formed set yields none.
+void aufbauHinweise(const VunInterface& vun, GeometriePruefung& e) {
+    const VunInterface::DateiAufbau& a = vun.aufbau();
+    const std::int64_t eintraege = a.shxBytes - 100;
+    if (eintraege % 8 != 0)
+        e.hinweise.push_back("Der Index (.shx) endet mitten in einem Eintrag (" +
+                             std::to_string(eintraege % 8) +
+                             " Bytes zu viel): dort fehlt ein Satz, er wurde nicht geprüft.");
+    const auto laenge = [](std::int64_t bytes) {
+        return bytes < 0 ? std::string("keine gültige Länge") : std::to_string(bytes) + " Bytes";
+    };
+    if (a.shxKopfBytes != a.shxBytes)
+        e.hinweise.push_back("Der Index (.shx) ist " + std::to_string(a.shxBytes) +
+                             " Bytes lang, sein Kopf nennt " + laenge(a.shxKopfBytes) +
+                             ": Sätze können fehlen.");
+    if (a.shpKopfBytes != a.shpBytes)
+        e.hinweise.push_back("Die Hauptdatei (.shp) ist " + std::to_string(a.shpBytes) +
+                             " Bytes lang, ihr Kopf nennt " + laenge(a.shpKopfBytes) + ".");
+    if (a.tabellenZeilen != vun.DBanzahl)
+        e.hinweise.push_back("Die Tabelle (.dbf) hat " + std::to_string(a.tabellenZeilen) +
+                             " Zeilen, der Index nennt " + std::to_string(vun.DBanzahl) +
+                             " Sätze.");
+    const double box[] = {vun.xminimal, vun.yminimal, vun.xmaximal, vun.ymaximal};
+    const bool zahlen =
+        std::all_of(std::begin(box), std::end(box), [](double w) { return std::isfinite(w); });
+    // An empty set keeps the inverted box it was created with.
+    if (!zahlen ||
+        (vun.DBanzahl > 0 && (vun.xminimal > vun.xmaximal || vun.yminimal > vun.ymaximal)))
+        e.hinweise.push_back("Die Ausdehnung im Kopf der Hauptdatei ist ungültig (keine Zahl "
+                             "oder Minimum größer als Maximum).");
+}
+
 class Lauf {
 public:
     Lauf(GeometriePruefung& e, PruefAnzeige* anzeige) : e_(e), anzeige_(anzeige) {}
 
-    void pruefeSatz(std::int32_t zeiger, std::int32_t satzTyp, const Punktfeld& punkte,
+    // True once the display asked to stop; asked again at every call until then.
+    bool halt() {
+        if (!gestoppt_ && anzeige_ && anzeige_->abbrechen())
+            gestoppt_ = true;
+        return gestoppt_;
+    }
+
+    // False when the run was cancelled inside the record; its findings are then dropped.
+    bool pruefeSatz(std::int32_t zeiger, std::int32_t satzTyp, const Punktfeld& punkte,
                     const std::vector<std::int32_t>& lpp) {
         SatzBefund b;
         b.satz = zeiger;
@@ -68,17 +133,25 @@ public:
             ++e_.mehrteilig;
         if (b.teile == 0)
             b.zuWenigPunkte = true;
+        if (b.teile > 0 && lpp[0] != 0)
+            b.formatFehler.push_back("Teil 1 beginnt bei Punkt " + std::to_string(lpp[0]) +
+                                     " statt bei 0: " + std::to_string(lpp[0]) +
+                                     " Punkte gehören zu keinem Teil und wurden nicht geprüft.");
 
         teile_.resize(static_cast<std::size_t>(b.teile));
         for (std::int32_t i = 1; i <= b.teile; ++i) {
+            if (halt())
+                return false;
             Teil& teil = teile_[static_cast<std::size_t>(i - 1)];
             kopiereTeil(punkte, lpp[static_cast<std::size_t>(i - 1)],
                         lpp[static_cast<std::size_t>(i)] - 1, teil.punkte);
             pruefeTeil(b, i, teil.punkte);
         }
-        pruefeRinge(b);
+        if (!pruefeRinge(b) || halt())
+            return false;
         if (b.hatBefund())
             e_.saetze.push_back(std::move(b));
+        return true;
     }
 
 private:
@@ -94,15 +167,28 @@ private:
                             punkte(static_cast<std::size_t>(k), 1)});
     }
 
-    void pruefeTeil(SatzBefund& b, std::int32_t i, const std::vector<Punkt>& teil) {
+    void pruefeTeil(SatzBefund& b, std::int32_t i, std::vector<Punkt>& teil) {
         ++e_.teileGeprueft;
         if (teil.size() < 2) {
             b.zuWenigPunkte = true;
             return;
         }
+        if (!endlich(teil)) {
+            // The library would compute with them and report places such as "NaN/NaN".
+            b.formatFehler.push_back("Teil " + std::to_string(i) +
+                                     " hat Koordinaten, die keine endlichen Zahlen sind (NaN "
+                                     "oder unendlich); er wurde nicht geprüft.");
+            teil.clear();
+            return;
+        }
         const auto letzter = static_cast<std::int32_t>(teil.size() - 1);
         if (e_.polygon && letzter < 2)
             b.punktanzahlZuKlein = true;
+        if (e_.polygon && teil.size() >= 4 &&
+            (teil.front().x != teil.back().x || teil.front().y != teil.back().y))
+            b.formatFehler.push_back("Ring " + std::to_string(i) +
+                                     " ist nicht geschlossen: sein letzter Punkt ist nicht "
+                                     "sein erster.");
 
         std::int32_t kreuzungen = 0, null1 = 0, null2 = 0;
         Punkt kreuzung{0, 0};
@@ -118,10 +204,14 @@ private:
         }
 
         double umfang = 0, kuerzeste = 0;
+        if (halt())
+            return;
         double a = geo::areaBerechnen(teil.data(), letzter, &umfang, &kuerzeste);
         if (!e_.polygon)
             a = 2 * e_.minFlaeche;
         Punkt stelle{0, 0};
+        if (halt())
+            return;
         const double l = geo::LaengeBerechnen(teil.data(), e_.polygon ? letzter - 1 : letzter,
                                               &stelle, e_.minAbstand);
 
@@ -158,7 +248,7 @@ private:
             b.abstandZuKlein = true;
     }
 
-    void pruefeRinge(SatzBefund& b) {
+    bool pruefeRinge(SatzBefund& b) {
         if (anzeige_)
             anzeige_->statusAnzeigen("");
         const double rand = 2 * e_.minAbstand;
@@ -166,6 +256,8 @@ private:
             baueKreiseUndBox(t, rand);
         const std::size_t n = teile_.size();
         for (std::size_t i = 1; i < n; ++i) {
+            if (halt())
+                return false;
             if (anzeige_)
                 anzeige_->statusAnzeigen("Teste MultiPolygon: Ring " + ganz(static_cast<double>(i)) +
                                          "/" + ganz(static_cast<double>(n - 1)) + "...");
@@ -176,6 +268,8 @@ private:
                 const Teil& c = teile_[j - 1];
                 if (c.punkte.empty() || !boxenUeberlappen(a, c))
                     continue;
+                if (halt())
+                    return false;
                 Punkt pa{0, 0}, pb{0, 0};
                 const std::int32_t flags = geo::MultiPolygonTest(
                     a.punkte.data(), static_cast<std::int32_t>(a.punkte.size()), a.kreise.data(),
@@ -199,11 +293,13 @@ private:
         }
         if (anzeige_)
             anzeige_->statusAnzeigen("");
+        return true;
     }
 
     GeometriePruefung& e_;
     PruefAnzeige* anzeige_;
     std::vector<Teil> teile_;
+    bool gestoppt_ = false;
 };
 
 } // namespace
@@ -214,6 +310,10 @@ double minAbstandAusFeld(const std::string& zentimeter) {
 
 double minFlaecheAusFeld(const std::string& quadratmeter) {
     return textZuZahl(std::string_view(quadratmeter));
+}
+
+bool GeometriePruefung::ohneBefund() const {
+    return geoeffnet && vollstaendig && saetze.empty() && hinweise.empty();
 }
 
 GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstand,
@@ -233,30 +333,53 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
     e.saetzeImIndex = vun.DBanzahl;
     if (anzeige)
         anzeige->shapeTypAnzeigen("Shape Typ: " + std::string(shapeTypName(e.shapeTyp)));
+    aufbauHinweise(vun, e);
     const int art = e.shapeTyp % 10;
     e.polygon = art == 5;
-    if (art == 5 || art == 3) {
-        Lauf lauf(e, anzeige);
-        Punktfeld punkte;
-        std::vector<std::string> wname;
-        std::vector<std::int32_t> lpp;
-        std::int32_t vunRing = 0;
-        std::int32_t zeiger = 0;
-        while (vun.Shape_GetCheck(zeiger, punkte, wname, vunRing, lpp)) {
-            lauf.pruefeSatz(zeiger, vun.AktRecordTyp, punkte, lpp);
-            ++zeiger;
-            if (anzeige && (zeiger % 256 == 0 || zeiger == e.saetzeImIndex))
-                anzeige->fortschritt(zeiger, e.saetzeImIndex);
+    const bool testbar = geprueftWird(e.shapeTyp);
+    Lauf lauf(e, anzeige);
+    Punktfeld punkte;
+    std::vector<std::string> wname;
+    std::vector<std::int32_t> lpp;
+    std::int32_t vunRing = 0;
+    std::int32_t zeiger = 0;
+    std::int32_t ungeprueft = 0;     // records of a file type the check does not test
+    std::int32_t flaechenLinien = 0; // of those, records that are polygons or lines
+    while (!lauf.halt() && vun.Shape_GetCheck(zeiger, punkte, wname, vunRing, lpp)) {
+        if (testbar) {
+            if (!lauf.pruefeSatz(zeiger, vun.AktRecordTyp, punkte, lpp))
+                break;
+        } else {
+            ++ungeprueft;
+            if (geprueftWird(vun.AktRecordTyp))
+                ++flaechenLinien;
         }
-        e.saetzeGelesen = zeiger;
+        ++zeiger;
+        if (anzeige && (zeiger % 256 == 0 || zeiger == e.saetzeImIndex))
+            anzeige->fortschritt(zeiger, e.saetzeImIndex);
+    }
+    e.saetzeGelesen = zeiger;
+    // A cancel that comes after the last record has cancelled nothing.
+    if (lauf.halt() && zeiger < e.saetzeImIndex) {
+        e.abgebrochen = true;
+        e.vollstaendig = false;
+        e.abbruchSatz = zeiger;
+        e.grund = "cancelled at record " + std::to_string(zeiger + 1);
+    } else if (zeiger < e.saetzeImIndex) {
         // The loop ends at the first record that cannot be fetched; before the end of the
         // index that means the file is damaged there, which the caller must learn.
-        if (zeiger < e.saetzeImIndex) {
-            e.vollstaendig = false;
-            e.grund = "record " + std::to_string(zeiger + 1) + " cannot be read: " +
-                      vun.letzterFehler();
-        }
+        e.vollstaendig = false;
+        e.abbruchSatz = zeiger;
+        e.lesefehler = vun.letzterFehler();
+        e.grund = "record " + std::to_string(zeiger + 1) + " cannot be read: " + e.lesefehler;
     }
+    if (!testbar && ungeprueft > 0)
+        e.hinweise.push_back(
+            "Sätze vom Dateityp " + typText(e.shapeTyp) +
+            " werden nicht geprüft: " + std::to_string(ungeprueft) + " Sätze blieben ungeprüft" +
+            (flaechenLinien > 0
+                 ? ", davon " + std::to_string(flaechenLinien) + " Polygone oder Polylinien."
+                 : "."));
     vun.Shape_Close();
     return e;
 }

@@ -39,10 +39,13 @@ struct SatzBefund {
     std::vector<Fundstelle> flaechen; // area and length entries, in the order found
     std::vector<Fundstelle> schnitte; // one per self-crossing part
     std::vector<Fundstelle> ringe;    // at most one per ring A
+    // Faults of the record's format (open rings, points outside every part, coordinates that
+    // are no numbers), as German lines after the record's other lines.
+    std::vector<std::string> formatFehler;
 
     bool hatBefund() const {
         return zuWenigPunkte || punktanzahlZuKlein || typFalsch || flaecheZuKlein ||
-               abstandZuKlein || schneidet || ringeNah || ringeSchneiden;
+               abstandZuKlein || schneidet || ringeNah || ringeSchneiden || !formatFehler.empty();
     }
 };
 
@@ -59,8 +62,17 @@ struct GeometriePruefung {
     std::int32_t laengenFehler = 0;
     std::int32_t saetzeGelesen = 0;
     std::int32_t saetzeImIndex = 0;
-    bool vollstaendig = true; // false when a record could not be read and the run stopped
+    bool vollstaendig = true;      // false when a record could not be read or the run was cancelled
+    bool abgebrochen = false;      // the display asked the run to stop
+    std::int32_t abbruchSatz = -1; // 0-based record at which the run stopped
+    std::string lesefehler;        // the reader's reason when a record could not be read
     std::vector<SatzBefund> saetze; // records with at least one finding
+    // Faults of the file set as a whole (index, table, header, types the check does not
+    // test), as German notes at the end of the report.
+    std::vector<std::string> hinweise;
+
+    // True only when every record was read and checked and nothing at all was found.
+    bool ohneBefund() const;
 };
 
 // The window elements the run touches, so the same run serves window and command line.
@@ -70,6 +82,8 @@ public:
     virtual void shapeTypAnzeigen(const std::string& /*text*/) {}
     virtual void statusAnzeigen(const std::string& /*text*/) {}
     virtual void fortschritt(std::int32_t /*erledigt*/, std::int32_t /*alle*/) {}
+    // Polled after every record and between the geometry calls of a record; true stops the
+    // run, which then counts as incomplete.
     virtual bool abbrechen() const { return false; }
 };
 

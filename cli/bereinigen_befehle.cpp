@@ -1,5 +1,6 @@
 // trelvik-cli clean, export and swap: the writing jobs.
 #include "app/dateien.h"
+#include "app/zahlen.h"
 #include "check/attributliste.h"
 #include "clean/bereinigen_lauf.h"
 #include "cli/befehle.h"
@@ -55,6 +56,8 @@ int bereinigeBefehl(const Argumente& argumente) {
     }
     if (dateien.size() != 2)
         return scheitern("clean needs SOURCE.shp and TARGET.shp");
+    if (const std::string m = schwellenFehler(o.minAbstandText, o.minFlaecheText); !m.empty())
+        return scheitern(m);
     const std::string& quelle = dateien[0];
     const std::string& ziel = dateien[1];
     if (dateiSuchen(quelle, 0).empty())

@@ -1,5 +1,6 @@
 // trelvik-cli check: the check command of the window for one or many files.
 #include "app/dateien.h"
+#include "app/zahlen.h"
 #include "check/pruef_befehl.h"
 #include "cli/befehle.h"
 #include "view/bericht.h"
@@ -70,6 +71,8 @@ int pruefeBefehl(const Argumente& argumente) {
     }
     if (dateien.empty())
         return scheitern("check needs at least one FILE.shp");
+    if (const std::string m = schwellenFehler(minAbstand, minFlaeche); !m.empty())
+        return scheitern(m);
     if (attributDatei.empty())
         attributDatei = attributDateiPfad(programmOrdner());
     Attributliste liste = leseAttributliste(

@@ -98,6 +98,26 @@ int zeichneBefehl(const Argumente& argumente) {
     if (!schreiber.write(flaeche.bild()))
         return scheitern("cannot write " + dateien[1] + ": " +
                          schreiber.errorString().toStdString());
+    // The drawing leaves out what it cannot read; a picture with records missing must not
+    // pass for the whole file.
+    std::int32_t fehlend = 0;
+    std::string ersterGrund;
+    Punktfeld satzPunkte;
+    std::vector<std::string> wname;
+    std::vector<std::int32_t> lpp;
+    for (std::int32_t i = 0; i < v.DBanzahl; ++i) {
+        std::int32_t vunRing = 0;
+        if (v.Shape_GetCheck(i, satzPunkte, wname, vunRing, lpp))
+            continue;
+        if (fehlend++ == 0)
+            ersterGrund = "record " + std::to_string(i + 1) + ": " + v.letzterFehler();
+    }
+    if (fehlend > 0)
+        return scheitern(dateien[0] + ": " + std::to_string(fehlend) + " of " +
+                         std::to_string(v.DBanzahl) +
+                         " records cannot be read and are not "
+                         "drawn (first " +
+                         ersterGrund + ")");
     return erfolg;
 }
 

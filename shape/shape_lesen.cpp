@@ -99,6 +99,20 @@ void VunInterface::oeffne(const std::string& Xdateiname) {
 
         AktDatenbank.oeffne(tempDbfName, codepageVon(begleiter(basisName, "cpg")));
         dbeintrag = AktDatenbank.feldAnzahl();
+        aufbau_ = DateiAufbau{};
+        aufbau_.shpBytes = static_cast<std::int64_t>(shpLaenge_);
+        aufbau_.shxBytes = static_cast<std::int64_t>(index_.size());
+        aufbau_.tabellenZeilen = AktDatenbank.zeilenAnzahl();
+        // A length too large for its field is a damaged header, not a reason to refuse the set.
+        try {
+            aufbau_.shpKopfBytes = kopf.wortzahl(Dateikopf::fileLength);
+        } catch (const FormatFehler&) {
+        }
+        try {
+            aufbau_.shxKopfBytes = leseWortzahl(
+                std::span<const std::uint8_t>(index_).subspan(Dateikopf::fileLength, 4));
+        } catch (const FormatFehler&) {
+        }
         if (DBanzahl > 0)
             AktDatenbank.geheZuLetzter();
     } catch (...) {
@@ -134,6 +148,7 @@ bool VunInterface::schliesseAlles() {
     shxNummer.schliesse();
     schreibend_ = false;
     index_.clear();
+    aufbau_ = DateiAufbau{};
     verwirfLesepuffer();
     const bool tabelleOffen = AktDatenbank.offen();
     try {

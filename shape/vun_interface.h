@@ -78,6 +78,17 @@ public:
     // folder of a file that does not exist.
     static bool istSchreibbar(const std::string& pfad);
 
+    // Lengths of the open file set as found on disk and as its headers state them, so that a
+    // caller can tell a damaged set from a well-formed one; -1 where a header cannot say.
+    struct DateiAufbau {
+        std::int64_t shpBytes = 0;
+        std::int64_t shpKopfBytes = -1;
+        std::int64_t shxBytes = 0;
+        std::int64_t shxKopfBytes = -1;
+        std::int64_t tabellenZeilen = -1;
+    };
+    const DateiAufbau& aufbau() const { return aufbau_; }
+
     // Why the last public operation failed ("" after a success).
     const std::string& letzterFehler() const { return fehler_; }
 
@@ -182,6 +193,7 @@ private:
     std::uint64_t fensterStart_ = 0;
     std::uint64_t fensterLaenge_ = 0;
     std::vector<std::int32_t> gelieferteTeile_;
+    DateiAufbau aufbau_;
     std::string fehler_;
 };
 
