@@ -7,6 +7,8 @@
 #include "app/zahlen.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -51,6 +53,31 @@ using shapetyp::istZTyp;
 // The columns a type takes from `punkte`: X and Y, plus Z and M for the Z and M types.
 std::size_t benoetigteSpalten(std::int32_t typ) {
     return istZTyp(typ) || istMTyp(typ) ? 4 : 2;
+}
+
+constexpr std::array<std::pair<std::size_t, std::size_t>, 4> bereiche = {
+    std::pair{Dateikopf::xmin, Dateikopf::xmax}, std::pair{Dateikopf::ymin, Dateikopf::ymax},
+    std::pair{Dateikopf::zmin, Dateikopf::zmax}, std::pair{Dateikopf::mmin, Dateikopf::mmax}};
+
+// Every range starts inverted, so the first value widened into it sets both ends.
+void leereBereiche(Dateikopf& kopf) {
+    for (const auto& [lo, hi] : bereiche) {
+        kopf.setzeF64le(lo, leereBox);
+        kopf.setzeF64le(hi, -leereBox);
+    }
+}
+
+// The header as it goes to disk: a range that received no value (the Z range of an M type, the
+// box of a file without records) reads 0 to 0, never the inverted start values.
+Dateikopf dateiform(const Dateikopf& kopf) {
+    Dateikopf d = kopf;
+    for (const auto& [lo, hi] : bereiche) {
+        if (kopf.f64le(lo) > kopf.f64le(hi)) {
+            d.setzeF64le(lo, 0);
+            d.setzeF64le(hi, 0);
+        }
+    }
+    return d;
 }
 
 // Twice the signed area of rows [von, bis) around their first row; positive counter-clockwise.
@@ -168,17 +195,10 @@ void VunInterface::neu(const std::string& Xdateiname, std::int32_t typ, const Fe
     kopf.setzeWortzahl(Dateikopf::fileLength, 50);
     kopf.setzeI32le(Dateikopf::version, 1000);
     kopf.setzeI32le(Dateikopf::shapeType, typ);
-    kopf.setzeF64le(Dateikopf::xmin, leereBox);
-    kopf.setzeF64le(Dateikopf::ymin, leereBox);
-    kopf.setzeF64le(Dateikopf::xmax, -leereBox);
-    kopf.setzeF64le(Dateikopf::ymax, -leereBox);
-    const bool mitZM = typ >= shapetyp::pointZ;
-    kopf.setzeF64le(Dateikopf::zmin, mitZM ? leereBox : 0);
-    kopf.setzeF64le(Dateikopf::zmax, mitZM ? -leereBox : 0);
-    kopf.setzeF64le(Dateikopf::mmin, mitZM ? leereBox : 0);
-    kopf.setzeF64le(Dateikopf::mmax, mitZM ? -leereBox : 0);
-    Datei::erzeuge(shpName, kopf.bytes);
-    Datei::erzeuge(shxName, kopf.bytes);
+    leereBereiche(kopf);
+    const Dateikopf aufDisk = dateiform(kopf);
+    Datei::erzeuge(shpName, aufDisk.bytes);
+    Datei::erzeuge(shxName, aufDisk.bytes);
 
     try {
         dbfAnlegen(fname);
@@ -228,6 +248,9 @@ void VunInterface::oeffneZumSchreiben() {
         const bool mitIDVorher = mitID;
         oeffne(basisName);
         mitID = mitIDVorher;
+        // A set without records has no box yet: the 0 to 0 on disk is no value.
+        if (DBanzahl == 0)
+            leereBereiche(kopf);
     }
     if (!schreibend_) {
         shpNummer.oeffneSchreibend(shpName);
@@ -374,12 +397,14 @@ void VunInterface::haengeSatzAn(const std::vector<std::uint8_t>& inhalt) {
 void VunInterface::schreibeKoepfe() {
     const std::uint64_t L = shpNummer.groesse();
     const std::uint64_t K = shxNummer.groesse();
-    kopf.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(L / 2));
-    shpNummer.schreibeAb(0, kopf.bytes);
+    Dateikopf aufDisk = dateiform(kopf);
+    aufDisk.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(L / 2));
+    shpNummer.schreibeAb(0, aufDisk.bytes);
+    aufDisk.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(K / 2));
+    shxNummer.schreibeAb(0, aufDisk.bytes);
     kopf.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(K / 2));
-    shxNummer.schreibeAb(0, kopf.bytes);
     if (index_.size() == K)
-        std::copy(kopf.bytes.begin(), kopf.bytes.end(), index_.begin());
+        std::copy(aufDisk.bytes.begin(), aufDisk.bytes.end(), index_.begin());
     else
         ladeIndex();
     DBanzahl = static_cast<std::int32_t>((K - Dateikopf::laenge) / 8);
