@@ -60,9 +60,10 @@ Punktfeld alsPunktfeld(const Satz& s, bool mitZM) {
 class Lauf {
 public:
     Lauf(const std::string& quellName, const std::string& zielName, const Attributliste& attribute,
-         const BereinigungsOptionen& o, const Melder& melden, const Fortschritt& fortschritt)
-        : S(quellName), T(zielName), B(zielName.substr(0, zielName.size() - 3)), liste(attribute), opt(o),
-          melden_(melden), fortschritt_(fortschritt) {}
+         const BereinigungsOptionen& o, const Melder& melden, const Fortschritt& fortschritt,
+         const std::function<bool()>& abbrechen)
+        : S(quellName), T(zielName), B(zielName.substr(0, zielName.size() - 3)), liste(attribute),
+          opt(o), melden_(melden), fortschritt_(fortschritt), abbrechen_(abbrechen) {}
 
     BereinigungsErgebnis fuehreAus();
 
@@ -70,6 +71,11 @@ private:
     void melde(const std::string& text) {
         if (melden_)
             melden_(text);
+    }
+    bool abbruch() {
+        if (!erg.abgebrochen && abbrechen_ && abbrechen_())
+            erg.abgebrochen = true;
+        return erg.abgebrochen;
     }
     bool bereite();
     void bereinigeSatz(std::int32_t i);
@@ -86,6 +92,7 @@ private:
     const BereinigungsOptionen& opt;
     const Melder& melden_;
     const Fortschritt& fortschritt_;
+    const std::function<bool()>& abbrechen_;
     BereinigungsErgebnis erg;
     bool polygon = false;
     double D = 0;
@@ -115,6 +122,8 @@ bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
     bool geschlossen = polygon;
     if (opt.vereinfachen)
         vereinfacheTeil(pts, D, geschlossen, spur);
+    if (abbruch())
+        return false;
     const auto letzter = [&] { return static_cast<std::int32_t>(pts.size()) - 1; };
     double umfang = 0;
     double kuerzeste = 0;
@@ -129,6 +138,8 @@ bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
     if (minDist < D) {
         if (opt.punkteEntfernen) {
             bereinigeTeil(pts, D, geschlossen, A, spur);
+            if (abbruch())
+                return false;
             if (polygon && pts.size() >= 3) {
                 geo::LaengeVerschieben(pts.data(), letzter() - 1, D);
                 pts.back() = pts.front(); // the ring stays closed
@@ -250,6 +261,8 @@ void Lauf::bereinigeSatz(std::int32_t i) {
     // it gets zeros.
     const bool satzMitZM = punkte.spalten() >= 4;
     for (std::int32_t t = 0; t < ringe; ++t) {
+        if (abbruch())
+            return;
         ++erg.teileGelesen;
         const auto von = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t)]);
         const auto bis = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t) + 1]);
@@ -315,6 +328,11 @@ BereinigungsErgebnis Lauf::schliesseAb() {
         if (erg.grund.empty())
             erg.grund = "the attribute table could not be written: " + tabellenFehler;
     }
+    if (erg.abgebrochen) {
+        erg.grund = "the clean was cancelled";
+        entferneZiel();
+        return erg;
+    }
     if (!erstellt || !zielGeschlossen || !lesefehler.empty()) {
         melde("Shape konnte nicht erstellt werden.");
         if (!lesefehler.empty())
@@ -340,9 +358,11 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         return erg;
     const bool punktArt = shapetyp::istPunkt(typ) || shapetyp::istMultipunkt(typ);
     const std::int32_t alle = quelle.DBanzahl;
-    for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle; ++i) {
+    for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle && !abbruch(); ++i) {
         if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
-            lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
+            // A copy without the records that follow would pass for the whole file.
+            lesefehler = "record " + std::to_string(i + 1) +
+                         " cannot be read, the source is refused: " + quelle.letzterFehler();
             break;
         }
         ++erg.gelesen;
@@ -350,7 +370,7 @@ BereinigungsErgebnis Lauf::fuehreAus() {
             kopierePunktSatz(i);
         else
             bereinigeSatz(i);
-        if (!lesefehler.empty())
+        if (!lesefehler.empty() || erg.abgebrochen)
             break;
         if (fortschritt_)
             fortschritt_(i + 1, alle);
@@ -369,7 +389,8 @@ bool gleicherShapeName(const std::string& a, const std::string& b) {
 
 BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& ziel,
                                 const Attributliste& attribute, const BereinigungsOptionen& o,
-                                const Melder& melden, const Fortschritt& fortschritt) {
+                                const Melder& melden, const Fortschritt& fortschritt,
+                                const std::function<bool()>& abbrechen) {
     BereinigungsErgebnis erg;
     if (attribute.empty()) {
         erg.grund = "the list of required attributes is empty";
@@ -394,7 +415,7 @@ BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& zi
         return erg;
     }
     try {
-        Lauf lauf(quelle, ziel, attribute, o, melden, fortschritt);
+        Lauf lauf(quelle, ziel, attribute, o, melden, fortschritt, abbrechen);
         return lauf.fuehreAus();
     } catch (const std::exception& e) {
         // The geometry library missing, or memory exhausted: the run stops here.

@@ -37,10 +37,15 @@ protected:
         std::ofstream(ordner + name, std::ios::binary) << inhalt;
         return ordner + name;
     }
-    static std::string lies(const std::string& pfad) {
+    static std::string lies(const std::string& pfad) { return inhalt(pfad); }
+
+public:
+    static std::string inhalt(const std::string& pfad) {
         std::ifstream datei(pfad, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(datei), {});
     }
+
+protected:
     // The contents of every file in a folder, by name.
     static std::map<std::string, std::string> inhalte(const std::string& ordnerPfad) {
         std::map<std::string, std::string> m;
