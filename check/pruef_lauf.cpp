@@ -193,7 +193,7 @@ private:
         std::int32_t kreuzungen = 0, null1 = 0, null2 = 0;
         Punkt kreuzung{0, 0};
         geo::PolygonTest(teil.data(), letzter, &kreuzungen, &null1, &null2, e_.minAbstand,
-                         e_.shapeTyp % 10, &kreuzung);
+                         shapetyp::grundTyp(e_.shapeTyp), &kreuzung);
         if (kreuzungen > 0) {
             b.schneidet = true;
             Fundstelle f;
@@ -334,7 +334,7 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
     if (anzeige)
         anzeige->shapeTypAnzeigen("Shape Typ: " + std::string(shapeTypName(e.shapeTyp)));
     aufbauHinweise(vun, e);
-    const int art = e.shapeTyp % 10;
+    const int art = shapetyp::grundTyp(e.shapeTyp);
     e.polygon = art == 5;
     const bool testbar = geprueftWird(e.shapeTyp);
     Lauf lauf(e, anzeige);

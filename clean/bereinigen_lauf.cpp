@@ -59,10 +59,11 @@ Punktfeld alsPunktfeld(const Satz& s, bool mitZM) {
 
 class Lauf {
 public:
-    Lauf(const std::string& quelle, const std::string& ziel, const Attributliste& attribute,
-         const BereinigungsOptionen& o, const Melder& melden, const Fortschritt& fortschritt)
-        : S(quelle), T(ziel), B(ziel.substr(0, ziel.size() - 3)), liste(attribute), opt(o),
-          melden_(melden), fortschritt_(fortschritt) {}
+    Lauf(const std::string& quellName, const std::string& zielName, const Attributliste& attribute,
+         const BereinigungsOptionen& o, const Melder& melden, const Fortschritt& fortschritt,
+         const std::function<bool()>& abbrechen)
+        : S(quellName), T(zielName), B(zielName.substr(0, zielName.size() - 3)), liste(attribute),
+          opt(o), melden_(melden), fortschritt_(fortschritt), abbrechen_(abbrechen) {}
 
     BereinigungsErgebnis fuehreAus();
 
@@ -71,7 +72,17 @@ private:
         if (melden_)
             melden_(text);
     }
+    bool abbruch() {
+        if (!erg.abgebrochen && abbrechen_ && abbrechen_())
+            erg.abgebrochen = true;
+        return erg.abgebrochen;
+    }
+    bool bereite();
+    void bereinigeSatz(std::int32_t i);
+    void kopierePunktSatz(std::int32_t i);
+    template <class Anhaengen> void schreibeSatz(std::int32_t i, const Anhaengen& anhaengen);
     bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur);
+    BereinigungsErgebnis schliesseAb();
     void entferneZiel();
 
     const std::string S;
@@ -81,17 +92,38 @@ private:
     const BereinigungsOptionen& opt;
     const Melder& melden_;
     const Fortschritt& fortschritt_;
+    const std::function<bool()>& abbrechen_;
     BereinigungsErgebnis erg;
     bool polygon = false;
     double D = 0;
     double A = 0;
+
+    VunInterface quelle;
+    VunInterface ziel;
+    std::unique_ptr<DbfSchreiber> tabelle;
+    std::int32_t typ = 0;
+    bool mitZM = false;
+    bool erstellt = false;
+    std::string tabellenFehler;
+    std::string lesefehler;
+    std::int32_t nummer = 0; // records written so far; the next one's ID is nummer + 1
+
+    // The record being cleaned, as the source delivered it.
+    Punktfeld punkte;
+    std::vector<std::string> werte;
+    std::int32_t ringe = 0;
+    std::vector<std::int32_t> lpp;
 };
 
-// Steps b to e for one part; true when the part is kept.
+// One part through simplification, point cleaning and the size tests; true when it is kept.
+// Without "Min. Flächen entfernen" the area test passes, except for a ring that had points
+// closer than the minimum distance: it is measured again after its cleaning.
 bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
     bool geschlossen = polygon;
     if (opt.vereinfachen)
         vereinfacheTeil(pts, D, geschlossen, spur);
+    if (abbruch())
+        return false;
     const auto letzter = [&] { return static_cast<std::int32_t>(pts.size()) - 1; };
     double umfang = 0;
     double kuerzeste = 0;
@@ -106,6 +138,8 @@ bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
     if (minDist < D) {
         if (opt.punkteEntfernen) {
             bereinigeTeil(pts, D, geschlossen, A, spur);
+            if (abbruch())
+                return false;
             if (polygon && pts.size() >= 3) {
                 geo::LaengeVerschieben(pts.data(), letzter() - 1, D);
                 pts.back() = pts.front(); // the ring stays closed
@@ -129,36 +163,34 @@ void Lauf::entferneZiel() {
         loesche(B + endung);
 }
 
-BereinigungsErgebnis Lauf::fuehreAus() {
+// Write tests, thresholds, the source opened, the new table started, the target created with
+// the source's projection. False when the run ends before any record.
+bool Lauf::bereite() {
     // The companions this run writes or replaces; a read-only one stops it before anything is
     // written, with the message of the write test.
     for (const std::string& pfad : {T, B + "dbf", B + "shx", B + "sbn", B + "sbx", B + "cpg",
                                     B + "prj", B + "dbfx"}) {
         if (!checkReadOnly(pfad, true, melden_)) {
             erg.grund = "Datei/Verzeichnis ist schreibgeschützt.";
-            return erg;
+            return false;
         }
     }
     D = textZuZahl(std::string_view(opt.minAbstandText)) / 100;
     A = textZuZahl(std::string_view(opt.minFlaecheText));
     const VunInterface::Felder felder = {{"ID", formatCheck(4, "0"), formatCheck(10, "0")}};
 
-    VunInterface quelle;
     if (!quelle.Shape_Open(S)) {
         // Nothing is written for a source that cannot be read.
         erg.grund = "cannot open " + S + ": " + quelle.letzterFehler();
         melde("Das Shape konnte nicht geöffnet werden!");
-        return erg;
+        return false;
     }
     erg.gelaufen = true;
-    const std::int32_t typ = quelle.AktShapetyp;
-    polygon = typ % 10 == 5;
-    const bool punktArt = typ % 10 == 1 || typ % 10 == 8;
-    const bool mitZM = typ >= shapetyp::pointZ && typ <= shapetyp::multiPointM;
+    typ = quelle.AktShapetyp;
+    polygon = shapetyp::istPolygon(typ);
+    mitZM = shapetyp::istZTyp(typ) || shapetyp::istMTyp(typ);
 
     loesche(B + "dbfx");
-    std::unique_ptr<DbfSchreiber> tabelle;
-    std::string tabellenFehler;
     try {
         tabelle = std::make_unique<DbfSchreiber>(B + "dbfx");
         tabelle->schreibeDbfKopf(liste);
@@ -167,10 +199,7 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         tabelle.reset();
     }
 
-    VunInterface ziel;
-    const bool erstellt =
-        tabelle != nullptr && ziel.Shape_New(T, typ, felder, false, false);
-    std::string lesefehler;
+    erstellt = tabelle != nullptr && ziel.Shape_New(T, typ, felder, false, false);
     if (erstellt) {
         // The cleaned copy keeps the source's coordinate system.
         const std::string prj = begleitDatei(S, "prj");
@@ -183,106 +212,95 @@ BereinigungsErgebnis Lauf::fuehreAus() {
             lesefehler = e.what();
         }
     }
+    return true;
+}
 
-    Punktfeld punkte;
-    std::vector<std::string> werte;
-    std::int32_t ringe = 0;
-    std::vector<std::int32_t> lpp;
-    std::int32_t nummer = 0;
-    const std::int32_t alle = quelle.DBanzahl;
-    // Writes record i's shape under the next number, then its row; no row without its shape,
-    // and the next record takes the number of one that could not be written.
-    const auto schreibeSatz = [&](std::int32_t i, const auto& anhaengen) {
-        ++nummer;
-        if (anhaengen(formatCheck(nummer, "0"))) {
-            tabelle->schreibeDbfSatz(werte);
+// Writes record i's shape under the next number, then its row; no row without its shape, and
+// the next record takes the number of one that could not be written.
+template <class Anhaengen> void Lauf::schreibeSatz(std::int32_t i, const Anhaengen& anhaengen) {
+    ++nummer;
+    if (anhaengen(formatCheck(nummer, "0"))) {
+        tabelle->schreibeDbfSatz(werte);
+        return;
+    }
+    --nummer;
+    ++erg.ohneGeometrie;
+    if (erg.grund.empty())
+        erg.grund =
+            "record " + std::to_string(i + 1) + " could not be written: " + ziel.letzterFehler();
+}
+
+// Points have no area, no length and no ring: the cleaning rules do not apply, and every point
+// record is copied as it is (dropping them all would lose the file).
+void Lauf::kopierePunktSatz(std::int32_t i) {
+    ++erg.teileGelesen;
+    // The check's fetch leaves multipoints without their points; the plain one reads them.
+    if (shapetyp::istMultipunkt(typ) && !quelle.Shape_Get(i, punkte, werte)) {
+        lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
+        return;
+    }
+    if (punkte.eindimensional() || punkte.zeilen() == 0 || punkte.spalten() < 2) {
+        ++erg.verworfen; // a null record stays out, as in every other file
+        ++erg.teileVerworfen;
+        return;
+    }
+    Punktfeld feld;
+    feld.groesseAendern(punkte.zeilen(), mitZM ? 4 : 2);
+    const bool satzMitZM = punkte.spalten() >= 4;
+    for (std::size_t k = 0; k < punkte.zeilen(); ++k)
+        for (std::size_t j = 0; j < feld.spalten(); ++j)
+            feld(k, j) = j < 2 || satzMitZM ? punkte(k, j) : 0.0;
+    schreibeSatz(i, [&](const std::string& id) { return ziel.Shape_Append(feld, {id}); });
+}
+
+// Every part of record i through bearbeiteTeil; the kept ones, adapted to each other when
+// asked, go out as one record. A record that keeps no part is left out.
+void Lauf::bereinigeSatz(std::int32_t i) {
+    Satz satz;
+    // A record of another type than the file's (a plain line in a Z file) brings no Z and M:
+    // it gets zeros.
+    const bool satzMitZM = punkte.spalten() >= 4;
+    for (std::int32_t t = 0; t < ringe; ++t) {
+        if (abbruch())
             return;
-        }
-        --nummer;
-        ++erg.ohneGeometrie;
-        if (erg.grund.empty())
-            erg.grund = "record " + std::to_string(i + 1) +
-                        " could not be written: " + ziel.letzterFehler();
-    };
-    const auto kopierePunkte = [&](std::int32_t i) {
         ++erg.teileGelesen;
-        // The check's fetch leaves multipoints without their points; the plain one reads them.
-        if (typ % 10 == 8 && !quelle.Shape_Get(i, punkte, werte)) {
-            lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
-            return;
+        const auto von = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t)]);
+        const auto bis = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t) + 1]);
+        std::vector<Punkt> pts;
+        pts.reserve(bis - von + 1);
+        std::vector<ZM> zm;
+        for (std::size_t k = von; k < bis; ++k) {
+            pts.push_back({punkte(k, 0), punkte(k, 1)});
+            if (mitZM)
+                zm.push_back(satzMitZM ? ZM{punkte(k, 2), punkte(k, 3)} : ZM{});
         }
-        if (punkte.eindimensional() || punkte.zeilen() == 0 || punkte.spalten() < 2) {
-            ++erg.verworfen; // a null record stays out, as in every other file
+        std::unique_ptr<ZMSpur> spur;
+        if (mitZM)
+            spur = std::make_unique<ZMSpur>(pts, zm);
+        if (pts.empty() || !bearbeiteTeil(pts, spur.get())) {
             ++erg.teileVerworfen;
-            return;
-        }
-        Punktfeld feld;
-        feld.groesseAendern(punkte.zeilen(), mitZM ? 4 : 2);
-        const bool satzMitZM = punkte.spalten() >= 4;
-        for (std::size_t k = 0; k < punkte.zeilen(); ++k)
-            for (std::size_t j = 0; j < feld.spalten(); ++j)
-                feld(k, j) = j < 2 || satzMitZM ? punkte(k, j) : 0.0;
-        schreibeSatz(i, [&](const std::string& id) { return ziel.Shape_Append(feld, {id}); });
-    };
-    for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle; ++i) {
-        if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
-            lesefehler = "record " + std::to_string(i + 1) + ": " + quelle.letzterFehler();
-            break;
-        }
-        ++erg.gelesen;
-        if (punktArt) {
-            // Points have no area, no length and no ring: the cleaning rules do not apply, and
-            // every point record is copied as it is (dropping them all would lose the file).
-            kopierePunkte(i);
-            if (!lesefehler.empty())
-                break;
-            if (fortschritt_)
-                fortschritt_(i + 1, alle);
             continue;
         }
-        Satz satz;
-        for (std::int32_t t = 0; t < ringe; ++t) {
-            ++erg.teileGelesen;
-            const auto von = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t)]);
-            const auto bis = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t) + 1]);
-            std::vector<Punkt> pts;
-            pts.reserve(bis - von + 1);
-            std::vector<ZM> zm;
-            // A record of another type than the file's (a plain line in a Z file) brings no
-            // Z and M: it gets zeros.
-            const bool satzMitZM = punkte.spalten() >= 4;
-            for (std::size_t k = von; k < bis; ++k) {
-                pts.push_back({punkte(k, 0), punkte(k, 1)});
-                if (mitZM)
-                    zm.push_back(satzMitZM ? ZM{punkte(k, 2), punkte(k, 3)} : ZM{});
-            }
-            std::unique_ptr<ZMSpur> spur;
-            if (mitZM)
-                spur = std::make_unique<ZMSpur>(pts, zm);
-            if (pts.empty() || !bearbeiteTeil(pts, spur.get())) {
-                ++erg.teileVerworfen;
-                continue;
-            }
-            satz.starts.push_back(static_cast<std::int32_t>(satz.punkte.size()));
-            satz.punkte.insert(satz.punkte.end(), pts.begin(), pts.end());
-            if (mitZM)
-                satz.zm.insert(satz.zm.end(), spur->zm.begin(), spur->zm.end());
-        }
-        if (satz.starts.empty()) {
-            ++erg.verworfen;
-        } else {
-            if (opt.ringeAnpassen)
-                ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
-            Punktfeld feld = alsPunktfeld(satz, mitZM);
-            schreibeSatz(i, [&](const std::string& id) {
-                return ziel.Shape_AppendRing(feld, {id}, satz.starts);
-            });
-        }
-        if (fortschritt_)
-            fortschritt_(i + 1, alle);
+        satz.starts.push_back(static_cast<std::int32_t>(satz.punkte.size()));
+        satz.punkte.insert(satz.punkte.end(), pts.begin(), pts.end());
+        if (mitZM)
+            satz.zm.insert(satz.zm.end(), spur->zm.begin(), spur->zm.end());
     }
-    erg.geschrieben = nummer;
+    if (satz.starts.empty()) {
+        ++erg.verworfen;
+        return;
+    }
+    if (opt.ringeAnpassen)
+        ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
+    Punktfeld feld = alsPunktfeld(satz, mitZM);
+    schreibeSatz(
+        i, [&](const std::string& id) { return ziel.Shape_AppendRing(feld, {id}, satz.starts); });
+}
 
+// Closes source and target, ends the table and gives it its final name; a target that is not
+// complete is removed with everything of its set.
+BereinigungsErgebnis Lauf::schliesseAb() {
+    erg.geschrieben = nummer;
     quelle.Shape_Close();
     // Without any record written the target was never opened again after its creation, so
     // there is nothing to close: its files are complete as created.
@@ -310,6 +328,11 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         if (erg.grund.empty())
             erg.grund = "the attribute table could not be written: " + tabellenFehler;
     }
+    if (erg.abgebrochen) {
+        erg.grund = "the clean was cancelled";
+        entferneZiel();
+        return erg;
+    }
     if (!erstellt || !zielGeschlossen || !lesefehler.empty()) {
         melde("Shape konnte nicht erstellt werden.");
         if (!lesefehler.empty())
@@ -330,6 +353,31 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     return erg;
 }
 
+BereinigungsErgebnis Lauf::fuehreAus() {
+    if (!bereite())
+        return erg;
+    const bool punktArt = shapetyp::istPunkt(typ) || shapetyp::istMultipunkt(typ);
+    const std::int32_t alle = quelle.DBanzahl;
+    for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle && !abbruch(); ++i) {
+        if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
+            // A copy without the records that follow would pass for the whole file.
+            lesefehler = "record " + std::to_string(i + 1) +
+                         " cannot be read, the source is refused: " + quelle.letzterFehler();
+            break;
+        }
+        ++erg.gelesen;
+        if (punktArt)
+            kopierePunktSatz(i);
+        else
+            bereinigeSatz(i);
+        if (!lesefehler.empty() || erg.abgebrochen)
+            break;
+        if (fortschritt_)
+            fortschritt_(i + 1, alle);
+    }
+    return schliesseAb();
+}
+
 } // namespace
 
 bool gleicherShapeName(const std::string& a, const std::string& b) {
@@ -341,7 +389,8 @@ bool gleicherShapeName(const std::string& a, const std::string& b) {
 
 BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& ziel,
                                 const Attributliste& attribute, const BereinigungsOptionen& o,
-                                const Melder& melden, const Fortschritt& fortschritt) {
+                                const Melder& melden, const Fortschritt& fortschritt,
+                                const std::function<bool()>& abbrechen) {
     BereinigungsErgebnis erg;
     if (attribute.empty()) {
         erg.grund = "the list of required attributes is empty";
@@ -366,7 +415,7 @@ BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& zi
         return erg;
     }
     try {
-        Lauf lauf(quelle, ziel, attribute, o, melden, fortschritt);
+        Lauf lauf(quelle, ziel, attribute, o, melden, fortschritt, abbrechen);
         return lauf.fuehreAus();
     } catch (const std::exception& e) {
         // The geometry library missing, or memory exhausted: the run stops here.

@@ -31,6 +31,7 @@ struct BereinigungsErgebnis {
     std::int64_t teileVerworfen = 0;
     std::int32_t ohneGeometrie = 0; // records whose shape could not be written (no row either)
     int ueberlaeufe = 0;            // numbers too wide for their column, written as "*"
+    bool abgebrochen = false;       // stopped on request; no target was left behind
     std::string grund;              // why the run failed or did not start
 };
 
@@ -39,10 +40,12 @@ using Fortschritt = std::function<void(std::int32_t erledigt, std::int32_t alle)
 
 // Cleans `quelle` into `ziel` (a ".shp" path). `attribute` gives the columns of the new table
 // with the positions a check has matched (vergleicheAttribute). Messages for the user go to
-// `melden`. The source files are never changed.
+// `melden`. The source files are never changed. A source whose records cannot all be read is
+// refused. `abbrechen` is asked after every record and every part; true stops the run.
 BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& ziel,
                                 const Attributliste& attribute, const BereinigungsOptionen& o,
-                                const Melder& melden = {}, const Fortschritt& fortschritt = {});
+                                const Melder& melden = {}, const Fortschritt& fortschritt = {},
+                                const std::function<bool()>& abbrechen = {});
 
 // Whether two shapefile names denote the same file set: equal in any letter case, or the same
 // file on disk.

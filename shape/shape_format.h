@@ -80,6 +80,29 @@ constexpr std::int32_t polyLineM = 23;
 constexpr std::int32_t polyGonM = 25;
 constexpr std::int32_t multiPointM = 28;
 constexpr std::int32_t multiPatch = 31;
+
+// Shape families: the plain type and its Z and M variants.
+constexpr bool istPunkt(std::int32_t typ) { return typ == point || typ == pointZ || typ == pointM; }
+constexpr bool istLinie(std::int32_t typ) {
+    return typ == polyLine || typ == polyLineZ || typ == polyLineM;
+}
+constexpr bool istPolygon(std::int32_t typ) {
+    return typ == polyGon || typ == polyGonZ || typ == polyGonM;
+}
+constexpr bool istMultipunkt(std::int32_t typ) {
+    return typ == multiPoint || typ == multiPointZ || typ == multiPointM;
+}
+// Z types carry Z and M values, M types M values only.
+constexpr bool istZTyp(std::int32_t typ) { return typ >= pointZ && typ <= multiPointZ; }
+constexpr bool istMTyp(std::int32_t typ) { return typ >= pointM && typ <= multiPointM; }
+// The plain type of a family (PolyLineZ and PolyLineM: PolyLine), the code itself otherwise.
+constexpr std::int32_t grundTyp(std::int32_t typ) {
+    return istPunkt(typ)        ? point
+           : istLinie(typ)      ? polyLine
+           : istPolygon(typ)    ? polyGon
+           : istMultipunkt(typ) ? multiPoint
+                                : typ;
+}
 } // namespace shapetyp
 
 // The name the user interface shows for a type code; "unbekannt" for codes not in the table.

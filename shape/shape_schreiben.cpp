@@ -7,6 +7,8 @@
 #include "app/zahlen.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -41,34 +43,41 @@ void be32(Bytes& b, std::int32_t wert) {
     b.insert(b.end(), vier.begin(), vier.end());
 }
 
-bool istZTyp(std::int32_t typ) {
-    return typ >= shapetyp::pointZ && typ <= shapetyp::multiPointZ;
-}
-
-bool istMTyp(std::int32_t typ) {
-    return typ >= shapetyp::pointM && typ <= shapetyp::multiPointM;
-}
-
-bool istRingTyp(std::int32_t typ) {
-    return typ == shapetyp::polyGon || typ == shapetyp::polyGonZ || typ == shapetyp::polyGonM;
-}
-
-bool istLinienOderRingTyp(std::int32_t typ) {
-    return typ % 10 == 3 || typ % 10 == 5;
-}
-
-bool istPunktTyp(std::int32_t typ) {
-    return typ == shapetyp::point || typ == shapetyp::pointZ || typ == shapetyp::pointM;
-}
-
-bool istMultipunktTyp(std::int32_t typ) {
-    return typ == shapetyp::multiPoint || typ == shapetyp::multiPointZ ||
-           typ == shapetyp::multiPointM;
-}
+using shapetyp::istLinie;
+using shapetyp::istMTyp;
+using shapetyp::istMultipunkt;
+using shapetyp::istPolygon;
+using shapetyp::istPunkt;
+using shapetyp::istZTyp;
 
 // The columns a type takes from `punkte`: X and Y, plus Z and M for the Z and M types.
 std::size_t benoetigteSpalten(std::int32_t typ) {
     return istZTyp(typ) || istMTyp(typ) ? 4 : 2;
+}
+
+constexpr std::array<std::pair<std::size_t, std::size_t>, 4> bereiche = {
+    std::pair{Dateikopf::xmin, Dateikopf::xmax}, std::pair{Dateikopf::ymin, Dateikopf::ymax},
+    std::pair{Dateikopf::zmin, Dateikopf::zmax}, std::pair{Dateikopf::mmin, Dateikopf::mmax}};
+
+// Every range starts inverted, so the first value widened into it sets both ends.
+void leereBereiche(Dateikopf& kopf) {
+    for (const auto& [lo, hi] : bereiche) {
+        kopf.setzeF64le(lo, leereBox);
+        kopf.setzeF64le(hi, -leereBox);
+    }
+}
+
+// The header as it goes to disk: a range that received no value (the Z range of an M type, the
+// box of a file without records) reads 0 to 0, never the inverted start values.
+Dateikopf dateiform(const Dateikopf& kopf) {
+    Dateikopf d = kopf;
+    for (const auto& [lo, hi] : bereiche) {
+        if (kopf.f64le(lo) > kopf.f64le(hi)) {
+            d.setzeF64le(lo, 0);
+            d.setzeF64le(hi, 0);
+        }
+    }
+    return d;
 }
 
 // Twice the signed area of rows [von, bis) around their first row; positive counter-clockwise.
@@ -186,17 +195,10 @@ void VunInterface::neu(const std::string& Xdateiname, std::int32_t typ, const Fe
     kopf.setzeWortzahl(Dateikopf::fileLength, 50);
     kopf.setzeI32le(Dateikopf::version, 1000);
     kopf.setzeI32le(Dateikopf::shapeType, typ);
-    kopf.setzeF64le(Dateikopf::xmin, leereBox);
-    kopf.setzeF64le(Dateikopf::ymin, leereBox);
-    kopf.setzeF64le(Dateikopf::xmax, -leereBox);
-    kopf.setzeF64le(Dateikopf::ymax, -leereBox);
-    const bool mitZM = typ >= shapetyp::pointZ;
-    kopf.setzeF64le(Dateikopf::zmin, mitZM ? leereBox : 0);
-    kopf.setzeF64le(Dateikopf::zmax, mitZM ? -leereBox : 0);
-    kopf.setzeF64le(Dateikopf::mmin, mitZM ? leereBox : 0);
-    kopf.setzeF64le(Dateikopf::mmax, mitZM ? -leereBox : 0);
-    Datei::erzeuge(shpName, kopf.bytes);
-    Datei::erzeuge(shxName, kopf.bytes);
+    leereBereiche(kopf);
+    const Dateikopf aufDisk = dateiform(kopf);
+    Datei::erzeuge(shpName, aufDisk.bytes);
+    Datei::erzeuge(shxName, aufDisk.bytes);
 
     try {
         dbfAnlegen(fname);
@@ -246,6 +248,9 @@ void VunInterface::oeffneZumSchreiben() {
         const bool mitIDVorher = mitID;
         oeffne(basisName);
         mitID = mitIDVorher;
+        // A set without records has no box yet: the 0 to 0 on disk is no value.
+        if (DBanzahl == 0)
+            leereBereiche(kopf);
     }
     if (!schreibend_) {
         shpNummer.oeffneSchreibend(shpName);
@@ -261,7 +266,7 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
         throw std::runtime_error("a record needs a two-dimensional point array with points");
     if (punkte.spalten() < benoetigteSpalten(typ))
         throw std::runtime_error("the point array lacks columns the type needs");
-    const std::size_t n = istPunktTyp(typ) ? 1 : punkte.zeilen();
+    const std::size_t n = istPunkt(typ) ? 1 : punkte.zeilen();
     if (n > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 32))
         throw std::runtime_error("too many points for one record");
     const bool mitZ = istZTyp(typ);
@@ -284,7 +289,7 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
 
     Bytes b;
     le32(b, typ);
-    if (istPunktTyp(typ)) {
+    if (istPunkt(typ)) {
         f64(b, punkte(0, 0));
         f64(b, punkte(0, 1));
         if (mitZ)
@@ -305,7 +310,7 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
     f64(b, ylo);
     f64(b, xhi);
     f64(b, yhi);
-    if (!istMultipunktTyp(typ)) {
+    if (!istMultipunkt(typ)) {
         // Our own reader refuses part starts that descend or leave the points; so does every
         // other program. Such a record is not written at all.
         if (teilStarts.empty())
@@ -319,7 +324,7 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
         le32(b, static_cast<std::int32_t>(teilStarts.size()));
     }
     le32(b, static_cast<std::int32_t>(n));
-    if (!istMultipunktTyp(typ))
+    if (!istMultipunkt(typ))
         for (const std::int32_t s : teilStarts)
             le32(b, s);
     for (std::size_t i = 0; i < n; ++i) {
@@ -339,7 +344,7 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
 
 void VunInterface::erweitereBox(const Punktfeld& punkte) {
     const std::int32_t typ = schreibTyp;
-    const std::size_t n = istPunktTyp(typ) ? 1 : punkte.zeilen();
+    const std::size_t n = istPunkt(typ) ? 1 : punkte.zeilen();
     const auto weite = [&](std::size_t spalte, std::size_t lo, std::size_t hi) {
         double a = kopf.f64le(lo);
         double b = kopf.f64le(hi);
@@ -359,8 +364,7 @@ void VunInterface::erweitereBox(const Punktfeld& punkte) {
         weite(3, Dateikopf::mmin, Dateikopf::mmax);
 }
 
-void VunInterface::haengeSatzAn(std::int32_t typ, const std::vector<std::uint8_t>& inhalt) {
-    (void)typ;
+void VunInterface::haengeSatzAn(const std::vector<std::uint8_t>& inhalt) {
     const std::uint64_t L = shpNummer.groesse();
     const std::uint64_t K = shxNummer.groesse();
     if (L % 2 != 0 || K < Dateikopf::laenge || (K - Dateikopf::laenge) % 8 != 0)
@@ -393,12 +397,14 @@ void VunInterface::haengeSatzAn(std::int32_t typ, const std::vector<std::uint8_t
 void VunInterface::schreibeKoepfe() {
     const std::uint64_t L = shpNummer.groesse();
     const std::uint64_t K = shxNummer.groesse();
-    kopf.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(L / 2));
-    shpNummer.schreibeAb(0, kopf.bytes);
+    Dateikopf aufDisk = dateiform(kopf);
+    aufDisk.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(L / 2));
+    shpNummer.schreibeAb(0, aufDisk.bytes);
+    aufDisk.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(K / 2));
+    shxNummer.schreibeAb(0, aufDisk.bytes);
     kopf.setzeWortzahl(Dateikopf::fileLength, static_cast<std::int32_t>(K / 2));
-    shxNummer.schreibeAb(0, kopf.bytes);
     if (index_.size() == K)
-        std::copy(kopf.bytes.begin(), kopf.bytes.end(), index_.begin());
+        std::copy(aufDisk.bytes.begin(), aufDisk.bytes.end(), index_.begin());
     else
         ladeIndex();
     DBanzahl = static_cast<std::int32_t>((K - Dateikopf::laenge) / 8);
@@ -436,14 +442,13 @@ bool VunInterface::Shape_Append(Punktfeld& punkte, const std::vector<std::string
         oeffneZumSchreiben();
         const std::int32_t typ = schreibTyp;
         aktTyp = typ;
-        if (!(istPunktTyp(typ) || istMultipunktTyp(typ) || istLinienOderRingTyp(typ)) ||
-            typ > shapetyp::multiPointM)
+        if (!(istPunkt(typ) || istMultipunkt(typ) || istLinie(typ) || istPolygon(typ)))
             throw std::runtime_error(std::string("no writer for ") +
                                      std::string(shapeTypName(typ)) + " records");
         if (punkte.eindimensional())
             throw std::runtime_error("a record needs a two-dimensional point array");
         rundePunkte(punkte);
-        if (istRingTyp(typ) && punkte.spalten() >= 2) {
+        if (istPolygon(typ) && punkte.spalten() >= 2) {
             // One ring gets the orientation of the convention: clockwise (3) or
             // counter-clockwise (8) with y growing upwards.
             double a = doppelteFlaeche(punkte.daten(), punkte.daten() + 1, punkte.spalten(), 0,
@@ -465,7 +470,7 @@ bool VunInterface::Shape_AppendRing(Punktfeld& punkte, const std::vector<std::st
         oeffneZumSchreiben();
         const std::int32_t typ = schreibTyp;
         aktTyp = typ;
-        if (!istLinienOderRingTyp(typ) || typ > shapetyp::polyGonM)
+        if (!istLinie(typ) && !istPolygon(typ))
             throw std::runtime_error(std::string("no writer of several parts for ") +
                                      std::string(shapeTypName(typ)) + " records");
         if (punkte.eindimensional())
@@ -491,7 +496,7 @@ bool VunInterface::Shape_AppendNull() {
 void VunInterface::schreibeSatz(const std::vector<std::uint8_t>& inhalt, const Punktfeld& punkte,
                                 const std::vector<std::string>& wname, bool mitBox) {
     const auto nummer = DBanzahl + 1;
-    haengeSatzAn(aktTyp, inhalt);
+    haengeSatzAn(inhalt);
     if (mitBox)
         erweitereBox(punkte);
     schreibeKoepfe();
@@ -539,7 +544,7 @@ void VunInterface::dreheSatz(std::int32_t offset) {
     Bytes satz(gelesen.begin(), gelesen.end());
     const std::int32_t typ = static_cast<std::int32_t>(u32leAus(satz.data() + 8));
     AktRecordTyp = typ;
-    if (!istRingTyp(typ))
+    if (!istPolygon(typ))
         return;
     ByteReader r(std::span<const std::uint8_t>(satz).subspan(12));
     r.skip(32);
@@ -626,7 +631,7 @@ bool VunInterface::Shape_Export(std::ostream* out, std::int32_t showfield) {
             if (AktZeiger <= 0 || punkte.eindimensional())
                 continue;
             // Lines in the order of the file, not joined.
-            if (typ % 10 == 3)
+            if (istLinie(typ))
                 hole(Abruf::GetCheck, i, punkte, wname, &ringe, &lpp);
             if (punkte.eindimensional())
                 continue;

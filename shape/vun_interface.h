@@ -151,7 +151,7 @@ private:
     void dbfAnlegen(const Felder& fname);
     void dbfSatzAnhaengen(const std::vector<std::string>& wname, std::int32_t id);
     void oeffneZumSchreiben();
-    void haengeSatzAn(std::int32_t typ, const std::vector<std::uint8_t>& inhalt);
+    void haengeSatzAn(const std::vector<std::uint8_t>& inhalt);
     void schreibeKoepfe();
     void erweitereBox(const Punktfeld& punkte);
     std::vector<std::uint8_t> satzInhalt(std::int32_t typ, const Punktfeld& punkte,

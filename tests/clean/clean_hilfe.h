@@ -20,6 +20,11 @@ protected:
         return test::schreibe(ordner + name, inhalt);
     }
     static std::string lies(const std::string& pfad) { return test::lies(pfad); }
+
+public:
+    static std::string inhalt(const std::string& pfad) { return test::lies(pfad); }
+
+protected:
     static std::map<std::string, std::string> inhalte(const std::string& ordnerPfad) {
         return test::inhalte(ordnerPfad);
     }
