@@ -2,7 +2,8 @@
 // VunInterface: the only way the program touches a shapefile. One instance holds at most one
 // open file set (main file, index, attribute table). Public operations never throw: they return
 // false or "" and keep the reason for letzterFehler().
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/arbeitskopie.h"
+#include "shape/dbf/dbf_tabelle.h"
 #include "shape/punktfeld.h"
 #include "shape/shape_datei.h"
 #include "shape/shape_format.h"

@@ -11,6 +11,7 @@
 #include "app/zahlen.h"
 #include "check/pruef_befehl.h"
 #include "clean/bereinigen_lauf.h"
+#include "shape/dbf/zeichensatz.h"
 #include "view/qt/bericht_druck.h"
 #include "view/qt/schrift.h"
 

@@ -5,6 +5,7 @@
 #include "app/qt/vun_drucker.h"
 #include "app/texte.h"
 #include "check/pruef_befehl.h"
+#include "shape/dbf/zeichensatz.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,5 @@
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/arbeitskopie.h"
+#include "shape/dbf/dbf_tabelle.h"
 
 #include <gtest/gtest.h>
 
@@ -211,54 +212,7 @@ TEST_F(DbfTextform, NulBeendetEinenText) {
     EXPECT_EQ(t.feldWertText(0), "ab");
 }
 
-// --- Umlaut repair and code pages ------------------------------------------------------------
-
-TEST(DbfUmlautReparatur, ByteCodesWerdenDeutscheBuchstaben) {
-    using trelvik::umlauteKorrigieren;
-    // Byte codes in octal: 175 = \257, 179 = \263, 213 = \325, 245 = \365, 247 = \367.
-    EXPECT_EQ(umlauteKorrigieren("Stra\257e", ""), "Straße");
-    EXPECT_EQ(umlauteKorrigieren("\263ber", ""), "Über");
-    EXPECT_EQ(umlauteKorrigieren("M\263hle", ""), "Mühle");
-    EXPECT_EQ(umlauteKorrigieren("Am \263fer", ""), "Am Üfer");
-    EXPECT_EQ(umlauteKorrigieren("a\t\263", ""), "a\tÜ");
-    EXPECT_EQ(umlauteKorrigieren("\367l und \367l", ""), "Öl und Öl");
-    EXPECT_EQ(umlauteKorrigieren("Gr\367\257e", ""), "Größe");
-    EXPECT_EQ(umlauteKorrigieren("\325rger K\365se", ""), "Ärger Käse");
-    // The repair looks at the original bytes: a repaired letter is no blank for the next one.
-    EXPECT_EQ(umlauteKorrigieren("\263\263", ""), "Üü");
-    // Single-byte pages other than 1252 are repaired too.
-    EXPECT_EQ(umlauteKorrigieren("\257", "ISO-8859-1"), "ß");
-}
-
-TEST(DbfUmlautReparatur, UebrigeBytesNachCodepage) {
-    using trelvik::umlauteKorrigieren;
-    EXPECT_EQ(umlauteKorrigieren("Caf\351", ""), "Café"); // 1252 without a code page
-    EXPECT_EQ(umlauteKorrigieren("\200", "1252"), "€");
-    EXPECT_EQ(umlauteKorrigieren("\201", "ANSI 1252"), "\uFFFD"); // undefined in 1252
-    EXPECT_EQ(umlauteKorrigieren("\200", "88591"), "\u0080");
-    EXPECT_EQ(umlauteKorrigieren("\244", "ISO-8859-15"), "€");
-    EXPECT_EQ(umlauteKorrigieren("\201\204", "OEM 850"), "üä");
-    EXPECT_EQ(umlauteKorrigieren("\232", "437"), "Ü");
-    EXPECT_EQ(umlauteKorrigieren("\271", "1250"), "ą");
-    EXPECT_EQ(umlauteKorrigieren("\200", "no such page"), "€"); // unknown: 1252
-}
-
-TEST(DbfUmlautReparatur, Utf8BleibtUnrepariert) {
-    using trelvik::umlauteKorrigieren;
-    EXPECT_EQ(umlauteKorrigieren("õ", "UTF-8"), "õ"); // bytes C3 B5, no repair to ä
-    EXPECT_EQ(umlauteKorrigieren("¯³", "utf8"), "¯³");
-    EXPECT_EQ(umlauteKorrigieren("😀", "UTF-8"), "😀");
-    EXPECT_EQ(umlauteKorrigieren("a\377b", "65001"), "a\uFFFDb");
-    EXPECT_EQ(umlauteKorrigieren("a\342\202", "UTF-8"), "a\uFFFD");               // cut character
-    EXPECT_EQ(umlauteKorrigieren("\300\257", "UTF-8"), "\uFFFD\uFFFD");           // overlong
-    EXPECT_EQ(umlauteKorrigieren("\355\240\200", "UTF-8"), "\uFFFD\uFFFD\uFFFD"); // surrogate
-}
-
-TEST(DbfUmlautReparatur, MehrbyteCodepageWirdAlsGanzesGewandelt) {
-    using trelvik::umlauteKorrigieren;
-    EXPECT_EQ(umlauteKorrigieren("\304\343a", "GBK"), "你a");
-    EXPECT_EQ(umlauteKorrigieren("a\304", "GBK"), "a\uFFFD"); // cut character
-}
+// --- Code pages ----------------------------------------------------------------------------
 
 class DbfCodepage : public DbfUmgebung {};
 
@@ -269,10 +223,6 @@ TEST_F(DbfCodepage, CpgDateiBestimmtDieDekodierung) {
     EXPECT_EQ(codepageVon(pfad("a.cpg")), "UTF-8");
     schreibe(pfad("b.cpg"), "1252");
     EXPECT_EQ(codepageVon(pfad("b.cpg")), "1252");
-    EXPECT_TRUE(trelvik::istUtf8("utf-8"));
-    EXPECT_TRUE(trelvik::istUtf8("65001"));
-    EXPECT_FALSE(trelvik::istUtf8("1252"));
-    EXPECT_FALSE(trelvik::istUtf8(""));
 
     schreibe(pfad("t.dbf"),
              dbfVonHand({{"NAME", 'C', 6, 0}}, {{links("õ", 6)}, {links("Caf\351", 6)}}));

@@ -1,7 +1,7 @@
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/dbf_tabelle.h"
 
-#include "app/zahlen.h"
-#include "shape/dbf_codepage.h"
+#include "app/texte.h"
+#include "shape/little_endian.h"
 
 #include <shapefil.h>
 #include <algorithm>
@@ -30,6 +30,10 @@ thread_local std::string engineMeldung;
 // shapelib derives every file name from the one it is given (dropping any extension, trying
 // ".dbf" and ".DBF", looking for a ".cpg"). The table is opened at exactly our path instead.
 thread_local const char* genauerPfad = nullptr;
+// The rows a header claims beyond the end of a cut file are not there. The engine trusts the
+// header's count, so it is shown the count of the rows present instead; the file keeps its
+// bytes until the engine writes the header itself.
+thread_local std::optional<std::uint32_t> zeilenFuerEngine;
 
 void merkeMeldung(const char* meldung) {
     engineMeldung = meldung != nullptr ? meldung : "";
@@ -49,7 +53,21 @@ struct TabellenDatei {
     std::uint64_t blockStart = 0;
     std::size_t blockLaenge = 0;
     std::uint64_t pos = 0;
+    std::optional<std::uint32_t> zeilenImKopf;
 };
+
+constexpr std::uint64_t zeilenOrt = 4; // the header's row count, 4 bytes
+
+// Replaces the row count in bytes just read from [von, von + n).
+void zeigeZeilen(const TabellenDatei& d, std::uint64_t von, std::size_t n, char* ziel) {
+    if (!d.zeilenImKopf)
+        return;
+    std::uint8_t zahl[4];
+    setzeLe32(zahl, *d.zeilenImKopf);
+    for (std::uint64_t k = zeilenOrt; k < zeilenOrt + 4; ++k)
+        if (k >= von && k < von + n)
+            ziel[k - von] = static_cast<char>(zahl[k - zeilenOrt]);
+}
 
 constexpr std::size_t blockGroesse = std::size_t{1} << 16;
 
@@ -66,6 +84,7 @@ SAFile oeffneGenau(const char* name, const char* zugriff) {
         return nullptr;
     auto* d = new TabellenDatei;
     d->f = f;
+    d->zeilenImKopf = zeilenFuerEngine;
     return reinterpret_cast<SAFile>(d);
 }
 
@@ -75,6 +94,7 @@ SAOffset liesDatei(void* p, SAOffset groesse, SAOffset anzahl, SAFile datei) {
         return 0;
     const std::size_t gewollt = static_cast<std::size_t>(groesse * anzahl);
     auto* ziel = static_cast<char*>(p);
+    const std::uint64_t von = d->pos;
     std::size_t gelesen = 0;
     while (gelesen < gewollt) {
         if (d->pos < d->blockStart || d->pos >= d->blockStart + d->blockLaenge) {
@@ -102,12 +122,15 @@ SAOffset liesDatei(void* p, SAOffset groesse, SAOffset anzahl, SAFile datei) {
         gelesen += n;
         d->pos += n;
     }
+    zeigeZeilen(*d, von, gelesen, ziel);
     return static_cast<SAOffset>(gelesen / groesse);
 }
 
 SAOffset schreibeDatei(void* p, SAOffset groesse, SAOffset anzahl, SAFile datei) {
     TabellenDatei* d = alsDatei(datei);
     d->blockLaenge = 0;
+    if (d->pos < zeilenOrt + 4 && d->pos + groesse * anzahl > zeilenOrt)
+        d->zeilenImKopf.reset(); // the engine writes its own count
     if (std::fseek(d->f, static_cast<long>(d->pos), SEEK_SET) != 0)
         return 0;
     const std::size_t n = std::fwrite(p, static_cast<std::size_t>(groesse),
@@ -168,11 +191,16 @@ SAHooks haken() {
 // Sets the exact path for the duration of one engine call that opens files.
 class GenauerPfad {
 public:
-    explicit GenauerPfad(const std::string& pfad) {
+    explicit GenauerPfad(const std::string& pfad,
+                         std::optional<std::uint32_t> zeilen = std::nullopt) {
         genauerPfad = pfad.c_str();
+        zeilenFuerEngine = zeilen;
         engineMeldung.clear();
     }
-    ~GenauerPfad() { genauerPfad = nullptr; }
+    ~GenauerPfad() {
+        genauerPfad = nullptr;
+        zeilenFuerEngine.reset();
+    }
     GenauerPfad(const GenauerPfad&) = delete;
     GenauerPfad& operator=(const GenauerPfad&) = delete;
 };
@@ -184,301 +212,12 @@ std::string mitMeldung(std::string text) {
     return text;
 }
 
-// --- Checking the header before the engine sees it ------------------------------------------
-
-struct Kopf {
-    int felder = 0;
-    int zeilen = 0; // rows actually present in the file
-};
-
-std::uint32_t u16le(const unsigned char* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8;
-}
-std::uint32_t u32le(const unsigned char* p) {
-    return u16le(p) | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-
-bool bekannteVersion(unsigned char b) {
-    // dBase III and IV (with or without memo) and FoxPro share the 32-byte field descriptors;
-    // dBase 7 (level 4) does not.
-    return (b & 0x07) == 3 || b == 0x02 || b == 0x30 || b == 0x31 || b == 0x32 || b == 0xF5;
-}
-
-std::string hex2(unsigned b) {
-    char puffer[8];
-    std::snprintf(puffer, sizeof puffer, "0x%02X", b & 0xFFu);
-    return puffer;
-}
-
-Kopf pruefeKopf(const std::string& pfad) {
-    std::error_code fehler;
-    const auto status = std::filesystem::status(pfad, fehler);
-    if (fehler || !std::filesystem::exists(status))
-        throw std::runtime_error("cannot open " + pfad + ": no such file");
-    if (!std::filesystem::is_regular_file(status))
-        throw std::runtime_error(pfad + " is not a file");
-    const std::uintmax_t groesse = std::filesystem::file_size(pfad, fehler);
-    std::ifstream datei(pfad, std::ios::binary);
-    if (fehler || !datei)
-        throw std::runtime_error("cannot open " + pfad + ": " + std::strerror(errno));
-    const auto keineTabelle = [&](const std::string& grund) {
-        return std::runtime_error(pfad + " is not a dBase table: " + grund);
-    };
-
-    if (groesse < 32)
-        throw keineTabelle("the file is shorter than a table header");
-    unsigned char k[32];
-    if (!datei.read(reinterpret_cast<char*>(k), sizeof k))
-        throw std::runtime_error("cannot read " + pfad);
-    if (!bekannteVersion(k[0]))
-        throw keineTabelle("unknown version byte " + hex2(k[0]));
-    const std::uint32_t kopfLaenge = u16le(k + 8);
-    const std::uint32_t satzLaenge = u16le(k + 10);
-    if (kopfLaenge < 33)
-        throw keineTabelle("the header length " + std::to_string(kopfLaenge) + " is too short");
-    if (kopfLaenge > groesse)
-        throw keineTabelle("the header claims " + std::to_string(kopfLaenge) +
-                           " bytes but the file has " + std::to_string(groesse));
-    if (satzLaenge == 0)
-        throw keineTabelle("the record length is 0");
-
-    std::vector<unsigned char> beschreibung(kopfLaenge - 32);
-    if (!datei.read(reinterpret_cast<char*>(beschreibung.data()),
-                    static_cast<std::streamsize>(beschreibung.size())))
-        throw std::runtime_error("cannot read " + pfad);
-    // Field descriptors of 32 bytes each, ended by 0x0D. A header filled exactly by descriptors
-    // is accepted without the terminator; anything else left over is not a table.
-    Kopf kopf;
-    std::uint32_t breiten = 1; // the deletion flag
-    std::size_t ort = 0;
-    while (ort + 32 <= beschreibung.size() && beschreibung[ort] != 0x0D) {
-        const unsigned char typ = beschreibung[ort + 11];
-        if (typ <= 0x20 || typ >= 0x7F)
-            throw keineTabelle("field " + std::to_string(kopf.felder + 1) +
-                               " has the invalid type byte " + hex2(typ));
-        breiten += beschreibung[ort + 16];
-        ++kopf.felder;
-        ort += 32;
-    }
-    if (ort < beschreibung.size() && beschreibung[ort] != 0x0D)
-        throw keineTabelle("the field descriptors do not end where the header says");
-    if (breiten > satzLaenge)
-        throw keineTabelle("the fields need " + std::to_string(breiten) +
-                           " bytes but a record has " + std::to_string(satzLaenge));
-
-    // A truncated file keeps the rows it has; no read goes past its end.
-    const std::uintmax_t vorhanden = (groesse - kopfLaenge) / satzLaenge;
-    std::uintmax_t zeilen = u32le(k + 4);
-    if (zeilen > vorhanden)
-        zeilen = vorhanden;
-    if (zeilen > INT_MAX)
-        zeilen = INT_MAX;
-    kopf.zeilen = static_cast<int>(zeilen);
-    return kopf;
-}
-
-// --- Text form of a value --------------------------------------------------------------------
-
-std::string_view ohneBlanks(std::string_view s) {
-    const auto anfang = s.find_first_not_of(' ');
-    if (anfang == std::string_view::npos)
-        return {};
-    return s.substr(anfang, s.find_last_not_of(' ') - anfang + 1);
-}
-
-bool nurZiffern(std::string_view s) {
-    if (s.empty())
-        return false;
-    for (const char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-// The leading number of a numeric field. Some writers put a decimal comma; it is read as a point.
-std::optional<double> zahlAusFeld(std::string_view text) {
-    std::string s(ohneBlanks(text));
-    if (s.find('.') == std::string::npos) {
-        const auto komma = s.find(',');
-        if (komma != std::string::npos)
-            s[komma] = '.';
-    }
-    std::size_t anfang = 0;
-    if (!s.empty() && s[0] == '+')
-        anfang = 1;
-    double wert = 0;
-    const auto [ende, fehler] =
-        std::from_chars(s.data() + anfang, s.data() + s.size(), wert, std::chars_format::general);
-    (void)ende;
-    if (fehler != std::errc() || !std::isfinite(wert))
-        return std::nullopt;
-    return wert;
-}
-
-// A whole number is taken digit by digit, so a wide column keeps every digit a double would lose.
-std::string ganzzahlText(std::string_view text) {
-    std::string_view t = ohneBlanks(text);
-    bool negativ = false;
-    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
-        negativ = t[0] == '-';
-        t.remove_prefix(1);
-    }
-    if (nurZiffern(t)) {
-        const auto erste = t.find_first_not_of('0');
-        if (erste == std::string_view::npos)
-            return "0";
-        return (negativ ? "-" : "") + std::string(t.substr(erste));
-    }
-    const auto wert = zahlAusFeld(text);
-    return wert ? formatZahl(*wert, "0") : "";
-}
-
-bool gueltigesDatum(int jahr, int monat, int tag) {
-    static constexpr int tage[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (jahr < 1 || monat < 1 || monat > 12 || tag < 1)
-        return false;
-    const bool schalt = (jahr % 4 == 0 && jahr % 100 != 0) || jahr % 400 == 0;
-    return tag <= tage[monat - 1] + (monat == 2 && schalt ? 1 : 0);
-}
-
-int zahlVon(std::string_view ziffern) {
-    int n = 0;
-    for (const char c : ziffern)
-        n = n * 10 + (c - '0');
-    return n;
-}
-
-std::string datumText(std::string_view text) {
-    const std::string_view t = ohneBlanks(text);
-    if (t.size() != 8 || !nurZiffern(t))
-        return "";
-    if (!gueltigesDatum(zahlVon(t.substr(0, 4)), zahlVon(t.substr(4, 2)), zahlVon(t.substr(6, 2))))
-        return "";
-    return std::string(t.substr(6, 2)) + "." + std::string(t.substr(4, 2)) + "." +
-           std::string(t.substr(0, 4));
-}
-
-std::string logischText(std::string_view text) {
-    const std::string_view t = ohneBlanks(text);
-    if (t.empty())
-        return "";
-    switch (t[0]) {
-    case 'T':
-    case 't':
-    case 'Y':
-    case 'y':
-    case 'J':
-    case 'j':
-    case 'W':
-    case 'w':
-        return "-1";
-    case 'F':
-    case 'f':
-    case 'N':
-    case 'n':
-        return "0";
-    default:
-        return "";
-    }
-}
-
 // Field names compare without regard to case, as the engine looks them up.
 std::string grossbuchstaben(std::string s) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return s;
-}
-
-// --- Field contents for a new row ------------------------------------------------------------
-
-std::string zahlMuster(int dezimalen) {
-    return dezimalen > 0 ? "0." + std::string(static_cast<std::size_t>(dezimalen), '0') : "0";
-}
-
-// "20031224", or "24.12.2003" as the text form reads; anything else is no date.
-std::string datumWert(const DbfTabelle::Wert& wert) {
-    std::string t;
-    if (wert.art == DbfTabelle::Wert::Art::Zahl)
-        t = std::isfinite(wert.zahl) ? formatZahl(wert.zahl, "0") : "";
-    else if (wert.art == DbfTabelle::Wert::Art::Text)
-        t = std::string(ohneBlanks(wert.text));
-    if (t.size() == 8 && nurZiffern(t))
-        return datumText(t).empty() ? "" : t;
-    const auto p1 = t.find('.');
-    const auto p2 = t.rfind('.');
-    if (p1 == std::string::npos || p2 == p1)
-        return "";
-    const std::string_view tag = std::string_view(t).substr(0, p1);
-    const std::string_view monat = std::string_view(t).substr(p1 + 1, p2 - p1 - 1);
-    const std::string_view jahr = std::string_view(t).substr(p2 + 1);
-    if (!nurZiffern(tag) || !nurZiffern(monat) || jahr.size() != 4 || !nurZiffern(jahr) ||
-        tag.size() > 2 || monat.size() > 2)
-        return "";
-    if (!gueltigesDatum(zahlVon(jahr), zahlVon(monat), zahlVon(tag)))
-        return "";
-    return std::string(jahr) + (monat.size() == 1 ? "0" : "") + std::string(monat) +
-           (tag.size() == 1 ? "0" : "") + std::string(tag);
-}
-
-char logischWert(const DbfTabelle::Wert& wert) {
-    if (wert.art == DbfTabelle::Wert::Art::Zahl)
-        return std::isnan(wert.zahl) ? '?' : (wert.zahl != 0 ? 'T' : 'F');
-    if (wert.art == DbfTabelle::Wert::Art::Leer)
-        return '?';
-    const std::string t = logischText(wert.text);
-    if (!t.empty())
-        return t == "-1" ? 'T' : 'F';
-    const auto zahl = zahlAusFeld(wert.text);
-    return zahl ? (*zahl != 0 ? 'T' : 'F') : '?';
-}
-
-// Exactly `feld.laenge` bytes for the field. An empty value is the engine's NULL; a number that
-// does not fit its column is filled with '*' (also NULL), never cut into another number.
-std::string feldInhalt(const DbfFeld& feld, const DbfTabelle::Wert& wert,
-                       const Zeichensatz& zeichen) {
-    using Art = DbfTabelle::Wert::Art;
-    const auto laenge = static_cast<std::size_t>(feld.laenge);
-    const auto gefuellt = [&](char c) { return std::string(laenge, c); };
-    const auto links = [&](std::string s) {
-        s.resize(laenge, ' ');
-        return s;
-    };
-    switch (feld.typ) {
-    case 'C': {
-        if (wert.art == Art::Leer)
-            return gefuellt(' ');
-        const std::string text =
-            wert.art == Art::Text ? wert.text : formatZahl(wert.zahl, "0.###############");
-        return links(zeichen.kodiere(text, laenge));
-    }
-    case 'N':
-    case 'F': {
-        std::optional<double> zahl;
-        if (wert.art == Art::Zahl) {
-            zahl = wert.zahl;
-        } else if (wert.art == Art::Text && !ohneBlanks(wert.text).empty()) {
-            std::string text = wert.text; // textZuZahl reads a decimal comma in place
-            zahl = textZuZahl(text);
-        }
-        if (!zahl || !std::isfinite(*zahl))
-            return gefuellt('*');
-        const std::string s = formatZahl(*zahl, zahlMuster(feld.dezimalen));
-        if (s.size() > laenge)
-            return gefuellt('*');
-        return std::string(laenge - s.size(), ' ') + s;
-    }
-    case 'D': {
-        const std::string datum = datumWert(wert);
-        if (datum.empty() || datum.size() > laenge)
-            return gefuellt('0');
-        return links(datum);
-    }
-    case 'L':
-        return links(std::string(1, logischWert(wert)));
-    default:
-        return gefuellt(' ');
-    }
 }
 
 } // namespace
@@ -502,14 +241,16 @@ struct DbfTabelle::Zustand {
     Zustand(const Zustand&) = delete;
     Zustand& operator=(const Zustand&) = delete;
 
-    void lageBerechnen() {
+    // A row as the engine lays it out: the deletion flag, then the fields in file order. A
+    // table read from a file may have a longer row than its fields need.
+    void lageBerechnen(int satzLaengeImKopf) {
         versatz.clear();
-        int ort = 1; // after the deletion flag, as the engine lays a row out
+        int ort = 1;
         for (const DbfFeld& f : felder) {
             versatz.push_back(ort);
             ort += f.laenge;
         }
-        satzLaenge = h->nRecordLength;
+        satzLaenge = std::max(ort, satzLaengeImKopf);
     }
 };
 
@@ -518,39 +259,31 @@ DbfTabelle::~DbfTabelle() = default;
 
 void DbfTabelle::oeffne(const std::string& pfad, const std::string& codepage) {
     schliesse();
-    const Kopf kopf = pruefeKopf(pfad);
+    const DbfKopf kopf = pruefeKopf(pfad, pfad);
     auto z = std::make_unique<Zustand>(Zeichensatz(codepage));
     SAHooks h = haken();
     {
-        const GenauerPfad genau(pfad);
+        const GenauerPfad genau(pfad, static_cast<std::uint32_t>(kopf.zeilen));
         const char* zugriff = ::access(pfad.c_str(), W_OK) == 0 ? "rb+" : "rb";
         z->h = DBFOpenLL(pfad.c_str(), zugriff, &h);
     }
     if (z->h == nullptr)
         throw std::runtime_error(mitMeldung("cannot open " + pfad + " as a dBase table"));
-    if (DBFGetFieldCount(z->h) != kopf.felder)
+    if (DBFGetFieldCount(z->h) != static_cast<int>(kopf.felder.size()))
         throw std::runtime_error(pfad + " is not a dBase table: the field count is inconsistent");
+    if (DBFGetRecordCount(z->h) != kopf.zeilen)
+        throw std::runtime_error(pfad + " is not a dBase table: the row count is inconsistent");
 
-    int breiten = 1;
-    for (int j = 0; j < kopf.felder; ++j) {
-        char name[XBASE_FLDNAME_LEN_READ + 1] = {};
-        int breite = 0;
-        int dezimalen = 0;
-        DBFGetFieldInfo(z->h, j, name, &breite, &dezimalen);
+    for (const FeldBeschreibung& b : kopf.felder) {
         DbfFeld f;
-        f.name = std::string(ohneBlanks(z->zeichen.dekodiere(name, false)));
-        f.typ = DBFGetNativeFieldType(z->h, j);
-        f.laenge = breite;
-        f.dezimalen = f.typ == 'N' || f.typ == 'F' ? dezimalen : 0;
-        breiten += breite;
+        f.name = trimmen(z->zeichen.dekodiere(b.nameBytes, false));
+        f.typ = b.typ;
+        f.laenge = b.laenge;
+        f.dezimalen = f.typ == 'N' || f.typ == 'F' ? b.dezimalen : 0;
         z->felder.push_back(std::move(f));
     }
-    if (breiten > z->h->nRecordLength)
-        throw std::runtime_error(pfad + " is not a dBase table: its fields exceed a record");
-    // The engine trusts the header's row count; rows beyond the end of the file are not there.
-    z->h->nRecords = kopf.zeilen;
     z->zeilen = kopf.zeilen;
-    z->lageBerechnen();
+    z->lageBerechnen(kopf.satzLaenge);
     z_ = std::move(z);
 }
 
@@ -593,7 +326,7 @@ void DbfTabelle::legeAn(const std::string& pfad, const std::vector<DbfFeld>& fel
             throw falsch("has the unsupported type '" + std::string(1, f.typ) + "'");
         }
         const std::string name = z->zeichen.kodiere(f.name, XBASE_FLDNAME_LEN_WRITE);
-        if (ohneBlanks(name).empty())
+        if (trimmen(name).empty())
             throw falsch("has no name");
         for (const std::string& frueher : namen)
             if (grossbuchstaben(frueher) == grossbuchstaben(name))
@@ -626,7 +359,7 @@ void DbfTabelle::legeAn(const std::string& pfad, const std::vector<DbfFeld>& fel
     }
     // Written now, so the empty table is complete on disk before the first row.
     DBFUpdateHeader(z->h);
-    z->lageBerechnen();
+    z->lageBerechnen(0);
     z_ = std::move(z);
 }
 
@@ -687,25 +420,7 @@ std::string DbfTabelle::feldWertText(int j) const {
     std::string_view roh(satz + z_->versatz[static_cast<std::size_t>(j)],
                          static_cast<std::size_t>(f.laenge));
     // The engine hands texts over as C strings: a NUL ends the value.
-    roh = roh.substr(0, roh.find('\0'));
-    switch (f.typ) {
-    case 'N':
-        if (f.dezimalen == 0)
-            return ganzzahlText(roh);
-        [[fallthrough]];
-    case 'F': {
-        const auto wert = zahlAusFeld(roh);
-        return wert ? formatZahl(*wert, "0.000") : "";
-    }
-    case 'D':
-        return datumText(roh);
-    case 'L':
-        return logischText(roh);
-    case 'C':
-        return std::string(ohneBlanks(z_->zeichen.dekodiere(roh, true)));
-    default:
-        return "";
-    }
+    return feldText(f, roh.substr(0, roh.find('\0')), z_->zeichen);
 }
 
 void DbfTabelle::haengeAn(const std::vector<Wert>& werte) {

@@ -1,5 +1,5 @@
 #include "app/dateien.h"
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/arbeitskopie.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
