@@ -97,7 +97,7 @@ void VunInterface::oeffne(const std::string& Xdateiname) {
         schreibTyp = AktShapetyp;
         AktZeiger = 0;
 
-        AktDatenbank.oeffne(tempDbfName, codepageVon(begleiter(basisName, "cpg")));
+        AktDatenbank.oeffne(tempDbfName, codepageVon(begleiter(basisName, "cpg")), dbfName);
         dbeintrag = AktDatenbank.feldAnzahl();
         if (DBanzahl > 0)
             AktDatenbank.geheZuLetzter();

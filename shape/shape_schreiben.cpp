@@ -219,14 +219,14 @@ void VunInterface::dbfAnlegen(const Felder& fname) {
     }
     if (felder.empty())
         throw std::runtime_error("a table needs at least one field");
-    AktDatenbank.legeAn(tempDbfName, felder);
+    AktDatenbank.legeAn(tempDbfName, felder, dbfName);
     dbeintrag = AktDatenbank.feldAnzahl();
     AktDatenbank.schliesse();
     kopiereDatei(tempDbfName, dbfName);
     // The table is written in Windows-1252; the code page file says so to every reader.
     static constexpr std::uint8_t codepage[] = {'1', '2', '5', '2'};
     Datei::erzeuge(basisName + "cpg", codepage);
-    AktDatenbank.oeffne(tempDbfName, "1252");
+    AktDatenbank.oeffne(tempDbfName, "1252", dbfName);
 }
 
 void VunInterface::oeffneZumSchreiben() {

@@ -28,17 +28,19 @@ struct Deskriptor {
     }
 };
 
-void schreibeAlles(int fd, const char* daten, std::size_t n, const std::string& pfad) {
+// False with errno set when a write fails.
+bool schreibeAlles(int fd, const char* daten, std::size_t n) {
     while (n > 0) {
         const ssize_t w = ::write(fd, daten, n);
         if (w < 0) {
             if (errno == EINTR)
                 continue;
-            throw std::runtime_error("cannot write " + pfad + ": " + fehlerText(errno));
+            return false;
         }
         daten += w;
         n -= static_cast<std::size_t>(w);
     }
+    return true;
 }
 
 } // namespace
@@ -86,7 +88,8 @@ const std::string& Arbeitskopie::reserviere() {
             return pfad_;
         }
         if (errno != EEXIST)
-            throw std::runtime_error("cannot create " + kandidat + ": " + fehlerText(errno));
+            throw std::runtime_error("cannot create a working copy in " + tempOrdner() + ": " +
+                                     fehlerText(errno));
     }
 }
 
@@ -105,8 +108,12 @@ const std::string& Arbeitskopie::kopiereVon(const std::string& quelle) {
     try {
         Deskriptor aus;
         aus.fd = ::open(ziel.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        const auto kopieFehler = [&] {
+            return std::runtime_error("cannot copy " + quelle + " into " + tempOrdner() + ": " +
+                                      fehlerText(errno));
+        };
         if (aus.fd < 0)
-            throw std::runtime_error("cannot open " + ziel + ": " + fehlerText(errno));
+            throw kopieFehler();
         std::vector<char> puffer(1 << 16);
         while (true) {
             const ssize_t r = ::read(ein.fd, puffer.data(), puffer.size());
@@ -117,11 +124,12 @@ const std::string& Arbeitskopie::kopiereVon(const std::string& quelle) {
             }
             if (r == 0)
                 break;
-            schreibeAlles(aus.fd, puffer.data(), static_cast<std::size_t>(r), ziel);
+            if (!schreibeAlles(aus.fd, puffer.data(), static_cast<std::size_t>(r)))
+                throw kopieFehler();
         }
         if (::close(aus.fd) != 0) {
             aus.fd = -1;
-            throw std::runtime_error("cannot write " + ziel + ": " + fehlerText(errno));
+            throw kopieFehler();
         }
         aus.fd = -1;
     } catch (...) {

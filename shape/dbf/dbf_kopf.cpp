@@ -16,8 +16,9 @@ namespace {
 
 constexpr std::size_t beschreibungsLaenge = 32;
 
+// 0x0D by the format; some writers put a line feed there, and the field's readers take it.
 bool istBeschreibungsEnde(unsigned char b) {
-    return b == 0x0D;
+    return b == 0x0D || b == 0x0A;
 }
 
 bool bekannteVersion(unsigned char b) {

@@ -205,9 +205,16 @@ public:
     GenauerPfad& operator=(const GenauerPfad&) = delete;
 };
 
-std::string mitMeldung(std::string text) {
-    if (!engineMeldung.empty())
-        text += " (" + engineMeldung + ")";
+// The engine's own message, if any, after ours; the path it was given is shown as `name`.
+std::string mitMeldung(std::string text, const std::string& pfad = {},
+                       const std::string& name = {}) {
+    if (!engineMeldung.empty()) {
+        std::string meldung = engineMeldung;
+        for (auto ort = pfad.empty() ? std::string::npos : meldung.find(pfad);
+             ort != std::string::npos; ort = meldung.find(pfad, ort + name.size()))
+            meldung.replace(ort, pfad.size(), name);
+        text += " (" + meldung + ")";
+    }
     engineMeldung.clear();
     return text;
 }
@@ -257,9 +264,11 @@ struct DbfTabelle::Zustand {
 DbfTabelle::DbfTabelle() = default;
 DbfTabelle::~DbfTabelle() = default;
 
-void DbfTabelle::oeffne(const std::string& pfad, const std::string& codepage) {
+void DbfTabelle::oeffne(const std::string& pfad, const std::string& codepage,
+                        const std::string& nutzerName) {
     schliesse();
-    const DbfKopf kopf = pruefeKopf(pfad, pfad);
+    const std::string& datei = nutzerName.empty() ? pfad : nutzerName;
+    const DbfKopf kopf = pruefeKopf(pfad, datei);
     auto z = std::make_unique<Zustand>(Zeichensatz(codepage));
     SAHooks h = haken();
     {
@@ -268,11 +277,11 @@ void DbfTabelle::oeffne(const std::string& pfad, const std::string& codepage) {
         z->h = DBFOpenLL(pfad.c_str(), zugriff, &h);
     }
     if (z->h == nullptr)
-        throw std::runtime_error(mitMeldung("cannot open " + pfad + " as a dBase table"));
+        throw std::runtime_error(mitMeldung("cannot open " + datei + " as a dBase table", pfad, datei));
     if (DBFGetFieldCount(z->h) != static_cast<int>(kopf.felder.size()))
-        throw std::runtime_error(pfad + " is not a dBase table: the field count is inconsistent");
+        throw std::runtime_error(datei + " is not a dBase table: the field count is inconsistent");
     if (DBFGetRecordCount(z->h) != kopf.zeilen)
-        throw std::runtime_error(pfad + " is not a dBase table: the row count is inconsistent");
+        throw std::runtime_error(datei + " is not a dBase table: the row count is inconsistent");
 
     for (const FeldBeschreibung& b : kopf.felder) {
         DbfFeld f;
@@ -287,16 +296,18 @@ void DbfTabelle::oeffne(const std::string& pfad, const std::string& codepage) {
     z_ = std::move(z);
 }
 
-void DbfTabelle::legeAn(const std::string& pfad, const std::vector<DbfFeld>& felder) {
+void DbfTabelle::legeAn(const std::string& pfad, const std::vector<DbfFeld>& felder,
+                        const std::string& nutzerName) {
     schliesse();
+    const std::string& datei = nutzerName.empty() ? pfad : nutzerName;
     if (felder.empty())
-        throw std::runtime_error("cannot create " + pfad + ": a table needs at least one field");
+        throw std::runtime_error("cannot create " + datei + ": a table needs at least one field");
     auto z = std::make_unique<Zustand>(Zeichensatz("1252"));
 
     std::vector<std::string> namen; // as written: Windows-1252, at most 10 bytes
     for (const DbfFeld& f : felder) {
         const auto falsch = [&](const std::string& grund) {
-            return std::runtime_error("cannot create " + pfad + ": field \"" + f.name + "\" " +
+            return std::runtime_error("cannot create " + datei + ": field \"" + f.name + "\" " +
                                       grund);
         };
         DbfFeld a;
@@ -343,7 +354,8 @@ void DbfTabelle::legeAn(const std::string& pfad, const std::vector<DbfFeld>& fel
         z->h = DBFCreateLL(pfad.c_str(), "LDID/87", &h); // 0x57: Windows ANSI
     }
     if (z->h == nullptr)
-        throw std::runtime_error(mitMeldung("cannot create " + pfad + ": " + std::strerror(errno)));
+        throw std::runtime_error(
+            mitMeldung("cannot create " + datei + ": " + std::strerror(errno), pfad, datei));
     for (std::size_t j = 0; j < z->felder.size(); ++j) {
         const DbfFeld& a = z->felder[j];
         DBFFieldType typ = FTString;
@@ -355,7 +367,8 @@ void DbfTabelle::legeAn(const std::string& pfad, const std::vector<DbfFeld>& fel
             typ = FTLogical;
         if (DBFAddField(z->h, namen[j].c_str(), typ, a.laenge, a.dezimalen) < 0)
             throw std::runtime_error(
-                mitMeldung("cannot create " + pfad + ": field \"" + a.name + "\" was refused"));
+                mitMeldung("cannot create " + datei + ": field \"" + a.name + "\" was refused",
+                           pfad, datei));
     }
     // Written now, so the empty table is complete on disk before the first row.
     DBFUpdateHeader(z->h);

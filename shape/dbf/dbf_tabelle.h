@@ -19,10 +19,13 @@ public:
     DbfTabelle& operator=(const DbfTabelle&) = delete;
 
     // Opens an existing table for reading and appending; `codepage` decodes its texts.
-    // Throws std::runtime_error when the file is missing or not a dBase table.
-    void oeffne(const std::string& pfad, const std::string& codepage);
+    // Throws std::runtime_error when the file is missing or not a dBase table. Messages name
+    // `nutzerName` (the user's file, where `pfad` is its working copy), or `pfad` when empty.
+    void oeffne(const std::string& pfad, const std::string& codepage,
+                const std::string& nutzerName = {});
     // Creates an empty table with these columns (written in Windows-1252) and opens it.
-    void legeAn(const std::string& pfad, const std::vector<DbfFeld>& felder);
+    void legeAn(const std::string& pfad, const std::vector<DbfFeld>& felder,
+                const std::string& nutzerName = {});
     void schliesse(); // flushes and releases the file; safe when closed
     bool offen() const;
 
