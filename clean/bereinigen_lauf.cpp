@@ -195,7 +195,7 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     const auto schreibeSatz = [&](std::int32_t i, const auto& anhaengen) {
         ++nummer;
         if (anhaengen(formatCheck(nummer, "0"))) {
-            tabelle->schreibeDbfSatz(werte);
+            tabelle->schreibeDbfSatz(quelle.Shape_GetGespeichert(i));
             return;
         }
         --nummer;

@@ -40,6 +40,10 @@ public:
     bool Shape_GetCheck(std::int32_t zeiger, Punktfeld& punkte, std::vector<std::string>& wname,
                         std::int32_t& vunRing, std::vector<std::int32_t>& lpp);
 
+    // The attribute values of record `zeiger` with every digit the table stored (numbers as plain
+    // decimals, everything else as in wname); empty texts where the table has no row.
+    std::vector<std::string> Shape_GetGespeichert(std::int32_t zeiger);
+
     // The main file's header as it was read, one CR LF line per field.
     std::string Shape_GetInfoHeader();
 

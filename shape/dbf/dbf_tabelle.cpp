@@ -420,20 +420,31 @@ void DbfTabelle::geheZuLetzter() {
     z_->pos = z_->zeilen > 0 ? z_->zeilen - 1 : 0;
 }
 
-std::string DbfTabelle::feldWertText(int j) const {
+std::optional<std::string_view> DbfTabelle::rohWert(int j) const {
     if (!z_ || j < 0 || j >= feldAnzahl() || z_->zeilen == 0)
-        return "";
+        return std::nullopt;
     const DbfFeld& f = z_->felder[static_cast<std::size_t>(j)];
     const char* satz = DBFReadTuple(z_->h, z_->pos);
     if (satz == nullptr)
         throw std::runtime_error(mitMeldung("cannot read row " + std::to_string(z_->pos)));
     // The row is loaded now; the engine's NULL test reads the same buffer.
     if (DBFIsAttributeNULL(z_->h, z_->pos, j))
-        return "";
+        return std::nullopt;
     std::string_view roh(satz + z_->versatz[static_cast<std::size_t>(j)],
                          static_cast<std::size_t>(f.laenge));
     // The engine hands texts over as C strings: a NUL ends the value.
-    return feldText(f, roh.substr(0, roh.find('\0')), z_->zeichen);
+    return roh.substr(0, roh.find('\0'));
+}
+
+std::string DbfTabelle::feldWertText(int j) const {
+    const auto roh = rohWert(j);
+    return roh ? feldText(z_->felder[static_cast<std::size_t>(j)], *roh, z_->zeichen) : "";
+}
+
+std::string DbfTabelle::feldWertGenau(int j) const {
+    const auto roh = rohWert(j);
+    return roh ? trelvik::feldWertGenau(z_->felder[static_cast<std::size_t>(j)], *roh, z_->zeichen)
+               : "";
 }
 
 void DbfTabelle::haengeAn(const std::vector<Wert>& werte) {

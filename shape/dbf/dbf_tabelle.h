@@ -5,7 +5,9 @@
 #include "shape/dbf/dbf_werte.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trelvik {
@@ -37,8 +39,10 @@ public:
     void bewege(int zeilen);       // relative move; throws when it leaves the table
     void geheZuLetzter();          // the last row (the first when the table is empty)
 
-    // Text form of field j of the current row (feldText).
+    // Text form of field j of the current row (feldText), and the value with every stored digit
+    // (feldWertGenau).
     std::string feldWertText(int j) const;
+    std::string feldWertGenau(int j) const;
 
     // Appends a row and makes it current; each column's bytes as feldInhalt makes them, an
     // empty value for columns beyond `werte`.
@@ -46,6 +50,9 @@ public:
     void haengeAn(const std::vector<Wert>& werte);
 
 private:
+    // Field j's bytes in the current row; none for an empty (NULL) value or no row.
+    std::optional<std::string_view> rohWert(int j) const;
+
     struct Zustand;
     std::unique_ptr<Zustand> z_;
 };

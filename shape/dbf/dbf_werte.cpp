@@ -66,6 +66,95 @@ std::optional<double> zahlAusFeld(std::string_view text) {
     return wert;
 }
 
+// A number written as decimal digits: an optional sign, digits with at most one decimal point
+// (or comma), an optional exponent. Kept as its digits, so nothing is lost to a double.
+struct Dezimalzahl {
+    bool negativ = false;
+    std::string ziffern; // all digits, without the point
+    long long komma = 0; // how many of them stand before the point (may lie outside)
+};
+
+std::optional<Dezimalzahl> leseDezimal(std::string_view text) {
+    std::string_view t = ohneBlanks(text);
+    Dezimalzahl z;
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+        z.negativ = t[0] == '-';
+        t.remove_prefix(1);
+    }
+    bool punkt = false;
+    std::size_t i = 0;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            z.ziffern += c;
+            if (!punkt)
+                ++z.komma;
+        } else if ((c == '.' || c == ',') && !punkt) {
+            punkt = true;
+        } else {
+            break;
+        }
+    }
+    if (z.ziffern.empty())
+        return std::nullopt;
+    if (i < t.size()) {
+        if (t[i] != 'e' && t[i] != 'E')
+            return std::nullopt;
+        const std::string_view hoch = t.substr(i + 1);
+        int exponent = 0;
+        const char* anfang = hoch.data() + (hoch.starts_with('+') ? 1 : 0);
+        const auto [ende, fehler] = std::from_chars(anfang, hoch.data() + hoch.size(), exponent);
+        // A number beyond what any column holds is left to the reading as a double.
+        if (fehler != std::errc() || ende != hoch.data() + hoch.size() || exponent > 400 ||
+            exponent < -400)
+            return std::nullopt;
+        z.komma += exponent;
+    }
+    return z;
+}
+
+// The digits of `z` as text: all stored decimals, or rounded (half away from zero) to
+// `dezimalen`. A value that is zero is written without a sign, as formatCheck writes it.
+std::string dezimalText(const Dezimalzahl& z, std::optional<int> dezimalen) {
+    std::string ganz;
+    std::string bruch;
+    if (z.komma <= 0) {
+        ganz = "0";
+        bruch = std::string(static_cast<std::size_t>(-z.komma), '0') + z.ziffern;
+    } else if (static_cast<std::size_t>(z.komma) >= z.ziffern.size()) {
+        ganz = z.ziffern + std::string(static_cast<std::size_t>(z.komma) - z.ziffern.size(), '0');
+    } else {
+        ganz = z.ziffern.substr(0, static_cast<std::size_t>(z.komma));
+        bruch = z.ziffern.substr(static_cast<std::size_t>(z.komma));
+    }
+    if (dezimalen) {
+        const auto d = static_cast<std::size_t>(*dezimalen);
+        if (bruch.size() > d) {
+            const bool aufrunden = bruch[d] >= '5';
+            bruch.resize(d);
+            if (aufrunden) {
+                std::string zahl = ganz + bruch;
+                std::size_t k = zahl.size();
+                while (k > 0 && zahl[k - 1] == '9')
+                    zahl[--k] = '0';
+                if (k == 0)
+                    zahl.insert(zahl.begin(), '1');
+                else
+                    ++zahl[k - 1];
+                ganz = zahl.substr(0, zahl.size() - d);
+                bruch = zahl.substr(zahl.size() - d);
+            }
+        } else {
+            bruch.resize(d, '0');
+        }
+    }
+    const auto erste = ganz.find_first_not_of('0');
+    ganz = erste == std::string::npos ? "0" : ganz.substr(erste);
+    std::string text = bruch.empty() ? ganz : ganz + "." + bruch;
+    const bool null = text.find_first_not_of("0.") == std::string::npos;
+    return z.negativ && !null ? "-" + text : text;
+}
+
 // A whole number is taken digit by digit, so a wide column keeps every digit a double would lose.
 std::string ganzzahlText(std::string_view text) {
     std::string_view t = ohneBlanks(text);
@@ -173,6 +262,14 @@ std::string feldText(const DbfFeld& feld, std::string_view roh, const Zeichensat
     }
 }
 
+std::string feldWertGenau(const DbfFeld& feld, std::string_view roh, const Zeichensatz& zeichen) {
+    if (feld.typ == 'N' || feld.typ == 'F') {
+        if (const auto z = leseDezimal(roh))
+            return dezimalText(*z, std::nullopt);
+    }
+    return feldText(feld, roh, zeichen);
+}
+
 // --- Pieces shared by both writers -----------------------------------------------------------
 
 std::string zahlMuster(int dezimalen) {
@@ -250,8 +347,15 @@ std::string spaltenText(const std::string& typGross, int laengeRoh, int dezimale
     if (typ == "C")
         return aufBreite(inWindows1252(trimmen(v)), laenge);
     if (typ == "N" || typ == "F") {
-        const auto s = zahlImFeld(textZuZahl(std::string_view(v)), laenge,
-                                  std::clamp(dezimalen, 0, 254));
+        const int d = std::clamp(dezimalen, 0, 254);
+        std::optional<std::string> s;
+        if (const auto z = leseDezimal(v)) {
+            const std::string text = dezimalText(*z, d);
+            if (text.size() <= laenge)
+                s = std::string(laenge - text.size(), ' ') + text;
+        } else {
+            s = zahlImFeld(textZuZahl(std::string_view(v)), laenge, d);
+        }
         if (!s) {
             // A number that does not fit is no value ("*"), never the tail of another number.
             ueberlauf = true;

@@ -18,6 +18,11 @@ namespace trelvik {
 // texts decoded and repaired, empty or unreadable values "". Trimmed of blanks.
 std::string feldText(const DbfFeld& feld, std::string_view roh, const Zeichensatz& zeichen);
 
+// The stored value with every digit it has: numbers as plain decimals with the stored decimals
+// ("0.000123", "-12.50", "1000" for "1e3"), everything else as feldText gives it (dates and
+// logicals lose nothing there). For the clean run, which formats the value for its own column.
+std::string feldWertGenau(const DbfFeld& feld, std::string_view roh, const Zeichensatz& zeichen);
+
 // --- Pieces shared by both writers ----------------------------------------------------------
 
 // The digit pattern for `dezimalen` decimals: "0", "0.0", "0.00", ...
@@ -49,6 +54,9 @@ std::string feldInhalt(const DbfFeld& feld, const DbfWert& wert, const Zeichensa
 
 // Exactly `laenge` bytes of Windows-1252 for the value text `v` in a column of type `typ`
 // ("C", "N", "F", "D", "L"; any other gives blanks). `ueberlauf` is set when a number did not fit.
+// A number written as plain decimal digits keeps every digit and is rounded (half away from zero)
+// from those digits only where the column has fewer decimals; other number texts go through
+// textZuZahl.
 std::string spaltenText(const std::string& typ, int laenge, int dezimalen, const std::string& v,
                         bool& ueberlauf);
 
