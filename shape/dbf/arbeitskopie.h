@@ -5,8 +5,10 @@
 
 namespace trelvik {
 
-// A private folder (mode 0700) in the temporary folder holding "t~N.dbf" created exclusively;
-// the folder and the copy are removed by the destructor.
+// A private folder (mode 0700) "trelvik-<pid>-XXXXXX" in the temporary folder holding "t~N.dbf"
+// created exclusively; the folder and the copy are removed by the destructor, and when the
+// process ends by SIGINT, SIGTERM, SIGHUP or a closed pipe (SIGPIPE) or through std::exit.
+// Creating one first removes the folders of this user's processes that are gone.
 class Arbeitskopie {
 public:
     Arbeitskopie(); // chooses the folder; throws std::runtime_error when it cannot
@@ -25,6 +27,7 @@ public:
 private:
     std::string ordner_;
     std::string pfad_;
+    void* platz_ = nullptr; // where a signal handler finds this copy
 };
 
 } // namespace trelvik

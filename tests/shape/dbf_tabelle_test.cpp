@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -355,6 +357,81 @@ TEST_F(DbfArbeitskopie, WirdAuchNachEinemFehlerEntfernt) {
     b.entferne();
     EXPECT_EQ(eintraegeImTemp(), 0u);
     EXPECT_THROW(b.reserviere(), std::runtime_error);
+}
+
+// A child process that holds a working copy of `quelle`, says so and then writes to the pipe
+// `ausgabe` (when given) until it is stopped.
+pid_t kindMitKopie(const std::string& quelle, const int* ausgabe = nullptr) {
+    int bereit[2];
+    EXPECT_EQ(::pipe(bereit), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(bereit[0]);
+        if (ausgabe != nullptr)
+            ::close(ausgabe[0]); // the parent alone reads
+        Arbeitskopie kopie;
+        kopie.kopiereVon(quelle);
+        if (::write(bereit[1], "1", 1) != 1)
+            ::_exit(3);
+        while (true) {
+            if (ausgabe != nullptr && ::write(ausgabe[1], "x", 1) < 0)
+                ::_exit(4); // EPIPE: SIGPIPE was not delivered
+            ::usleep(1000);
+        }
+    }
+    ::close(bereit[1]);
+    char c = 0;
+    EXPECT_EQ(::read(bereit[0], &c, 1), 1) << "the child made no copy";
+    ::close(bereit[0]);
+    return pid;
+}
+
+TEST_F(DbfArbeitskopie, SignaleEntfernenDieKopieUndVerwaisteWerdenGefegt) {
+    schreibe(pfad("q.dbf"), dbfVonHand({{"N", 'C', 1, 0}}, {{"a"}}));
+    const auto ordnerVon = [&](pid_t pid) {
+        std::vector<std::string> namen;
+        for (const auto& e : fs::directory_iterator(ordner_ + "temp"))
+            if (e.path().filename().string().starts_with("trelvik-" + std::to_string(pid) + "-"))
+                namen.push_back(e.path().string());
+        return namen;
+    };
+    const auto ende = [](pid_t pid) {
+        int status = 0;
+        EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+        return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+    };
+    for (const int signal : {SIGTERM, SIGINT, SIGPIPE}) {
+        SCOPED_TRACE(signal);
+        int rohr[2];
+        ASSERT_EQ(::pipe(rohr), 0);
+        const pid_t kind = kindMitKopie(pfad("q.dbf"), rohr);
+        ::close(rohr[1]);
+        EXPECT_EQ(ordnerVon(kind).size(), 1u);
+        if (signal == SIGPIPE)
+            ::close(rohr[0]); // the reader goes away, as "head -1" does
+        else
+            ::kill(kind, signal);
+        EXPECT_EQ(ende(kind), signal);
+        if (signal != SIGPIPE)
+            ::close(rohr[0]);
+        EXPECT_EQ(eintraegeImTemp(), 0u);
+    }
+
+    // A killed run leaves its copy; the next run removes it, but not that of a living process.
+    const pid_t getoetet = kindMitKopie(pfad("q.dbf"));
+    ::kill(getoetet, SIGKILL);
+    EXPECT_EQ(ende(getoetet), SIGKILL);
+    EXPECT_EQ(ordnerVon(getoetet).size(), 1u);
+    const pid_t lebend = kindMitKopie(pfad("q.dbf"));
+    EXPECT_TRUE(ordnerVon(getoetet).empty());
+    {
+        Arbeitskopie neu;
+        EXPECT_EQ(ordnerVon(lebend).size(), 1u);
+        EXPECT_EQ(ordnerVon(::getpid()).size(), 1u);
+    }
+    ::kill(lebend, SIGTERM);
+    EXPECT_EQ(ende(lebend), SIGTERM);
+    EXPECT_EQ(eintraegeImTemp(), 0u);
 }
 
 TEST_F(DbfArbeitskopie, FehlenderTempOrdnerIstEinFehler) {
