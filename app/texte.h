@@ -16,14 +16,10 @@ std::string spalteLinks(std::string_view utf8, std::size_t n);
 std::string spalteRechts(std::string_view utf8, std::size_t n);
 // Leading and trailing blanks removed (tabs stay, as the reports expect).
 std::string trimmen(std::string_view text);
+// True for a text of one or more of the digits 0 to 9 and nothing else.
+bool nurZiffern(std::string_view text);
 // Upper case for ASCII letters and the German umlauts.
 std::string grossSchreiben(std::string_view utf8);
-// Windows-1252 bytes as UTF-8 (for names read straight from binary files).
-std::string ausWindows1252(std::string_view bytes);
-// UTF-8 text as Windows-1252 bytes, one per character; a character the code page lacks, and
-// a byte that is no valid UTF-8, become "?".
-std::string inWindows1252(std::string_view utf8);
-
 inline constexpr std::string_view zeilenEnde = "\r\n";
 
 } // namespace trelvik

@@ -3,6 +3,8 @@
 #include "app/dateien.h"
 #include "app/texte.h"
 #include "app/zahlen.h"
+#include "shape/dbf/dbf_kopf.h"
+#include "shape/dbf/zeichensatz.h"
 
 #include <array>
 #include <cmath>
@@ -197,23 +199,17 @@ std::vector<TabellenFeld> leseTabellenFelder(const std::string& dbfPfad) {
     if (laenge < 64)
         return felder;
     datei.seekg(32);
-    long long gelesen = 32;
-    std::array<char, 32> d{};
-    while (gelesen + 32 < laenge) {
-        if (!datei.read(d.data(), 1))
-            break;
-        if (static_cast<unsigned char>(d[0]) == 0x0D)
-            break;
-        if (!datei.read(d.data() + 1, 31))
-            break;
-        gelesen += 32;
-        std::string name(d.data(), 11);
-        name = name.substr(0, name.find('\0'));
+    // A descriptor is read only when at least one byte of the file follows it.
+    const FeldBeschreibungen gelesen =
+        leseFeldBeschreibungen(datei, static_cast<std::uint64_t>(laenge - 1));
+    // Names in the table's own code page, as the attribute table reads its texts.
+    const Zeichensatz zeichen(codepageVon(begleitDatei(dbfPfad, "cpg")));
+    for (const FeldBeschreibung& b : gelesen.felder) {
         TabellenFeld f;
-        f.name = ausWindows1252(name);
-        f.typ = d[11] == 'Z' ? 'C' : d[11];
-        f.laenge = static_cast<unsigned char>(d[16]);
-        f.dezimalen = static_cast<unsigned char>(d[17]);
+        f.name = zeichen.dekodiere(b.nameBytes, false);
+        f.typ = b.typ == 'Z' ? 'C' : b.typ;
+        f.laenge = b.laenge;
+        f.dezimalen = b.dezimalen;
         felder.push_back(std::move(f));
     }
     return felder;

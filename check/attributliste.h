@@ -20,7 +20,7 @@ using Attributliste = std::vector<AttributEintrag>;
 
 // One field descriptor of a dBase table as the check reads it from the file itself.
 struct TabellenFeld {
-    std::string name; // as stored (11 bytes, ended at the first NUL), decoded as Windows-1252
+    std::string name; // as stored (11 bytes, ended at the first NUL), in the table's code page
     char typ = 'C';   // "Z" is taken as "C"
     int laenge = 0;
     int dezimalen = 0;
@@ -37,7 +37,8 @@ Attributliste leseAttributliste(const std::string& pfad, const FehlerMelder& mel
 // cannot be written (an installed program), in the per-user configuration folder.
 std::string attributDateiPfad(const std::string& programmOrdner);
 
-// The field descriptors of a table file; a file shorter than 64 bytes or missing has none.
+// The field descriptors of a table file, names decoded in the code page of the ".cpg" beside
+// it (Windows-1252 without one); a file shorter than 64 bytes or missing has none.
 std::vector<TabellenFeld> leseTabellenFelder(const std::string& dbfPfad);
 
 // The 11-character type name of the existing-table box ("Zeichen    ", ..., "unbekannt  ").

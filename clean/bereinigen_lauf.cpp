@@ -220,7 +220,7 @@ bool Lauf::bereite() {
 template <class Anhaengen> void Lauf::schreibeSatz(std::int32_t i, const Anhaengen& anhaengen) {
     ++nummer;
     if (anhaengen(formatCheck(nummer, "0"))) {
-        tabelle->schreibeDbfSatz(werte);
+        tabelle->schreibeDbfSatz(quelle.Shape_GetGespeichert(i));
         return;
     }
     --nummer;

@@ -1,7 +1,8 @@
 #include "clean/dbf_schreiber.h"
 
 #include "app/texte.h"
-#include "app/zahlen.h"
+#include "shape/dbf/dbf_werte.h"
+#include "shape/little_endian.h"
 
 #include <algorithm>
 #include <ctime>
@@ -12,26 +13,6 @@ namespace trelvik {
 namespace {
 
 constexpr std::size_t pufferGrenze = std::size_t{1} << 20;
-
-void le16(std::uint8_t* ziel, std::uint16_t wert) {
-    ziel[0] = static_cast<std::uint8_t>(wert);
-    ziel[1] = static_cast<std::uint8_t>(wert >> 8);
-}
-
-void le32(std::uint8_t* ziel, std::uint32_t wert) {
-    for (int k = 0; k < 4; ++k)
-        ziel[k] = static_cast<std::uint8_t>(wert >> (8 * k));
-}
-
-// Exactly n bytes: cut, or filled with blanks on the right.
-std::string aufBreite(std::string s, std::size_t n) {
-    s.resize(n, ' ');
-    return s;
-}
-
-std::string zahlMuster(int dezimalen) {
-    return dezimalen > 0 ? "0." + std::string(static_cast<std::size_t>(dezimalen), '0') : "0";
-}
 
 } // namespace
 
@@ -83,41 +64,6 @@ void DbfSchreiber::schreibeDbfKopf(const Attributliste& spalten, const Tagesdatu
     position_ = kopf.size();
 }
 
-std::string DbfSchreiber::spaltenText(const AttributEintrag& e, const std::string& v,
-                                      bool& ueberlauf) {
-    ueberlauf = false;
-    const auto laenge = static_cast<std::size_t>(std::clamp(e.laenge, 0, 254));
-    const std::string typ = grossSchreiben(e.typ);
-    if (typ == "C")
-        return aufBreite(inWindows1252(trimmen(v)), laenge);
-    if (typ == "N" || typ == "F") {
-        const std::string s = formatCheck(textZuZahl(std::string_view(v)),
-                                          zahlMuster(std::clamp(e.dezimalen, 0, 254)));
-        if (s.size() > laenge) {
-            // A number that does not fit is no value ("*"), never the tail of another number.
-            ueberlauf = true;
-            return std::string(laenge, '*');
-        }
-        return std::string(laenge - s.size(), ' ') + s;
-    }
-    if (typ == "D") {
-        // dBase keeps dates as year, month, day.
-        const std::string ttmmjj = datumFormat(v, e.laenge == 8 ? 8 : 6);
-        if (ttmmjj.find_first_not_of(' ') == std::string::npos)
-            return std::string(laenge, ' ');
-        const std::string jahr = ttmmjj.substr(4);
-        return aufBreite(jahr + ttmmjj.substr(2, 2) + ttmmjj.substr(0, 2), laenge);
-    }
-    if (typ == "L") {
-        const std::string w = grossSchreiben(trimmen(v));
-        if (w.empty())
-            return aufBreite("?", laenge); // not known, as dBase writes it
-        const bool wahr = w == "-1" || w == "T" || w == "Y" || w == "J" || w == "W";
-        return aufBreite(wahr ? "T" : "F", laenge);
-    }
-    return std::string(laenge, ' ');
-}
-
 void DbfSchreiber::schreibeDbfSatz(const std::vector<std::string>& werte) {
     std::size_t stelle = 1;
     static const std::string blank = " ";
@@ -127,7 +73,7 @@ void DbfSchreiber::schreibeDbfSatz(const std::vector<std::string>& werte) {
                 ? werte[static_cast<std::size_t>(e.position - 1)]
                 : blank;
         bool ueberlauf = false;
-        const std::string text = spaltenText(e, v, ueberlauf);
+        const std::string text = spaltenText(e.typ, e.laenge, e.dezimalen, v, ueberlauf);
         if (ueberlauf)
             ++ueberlaeufe_;
         std::copy(text.begin(), text.end(), satz_.begin() + static_cast<std::ptrdiff_t>(stelle));
@@ -149,9 +95,9 @@ void DbfSchreiber::schliesseDbf(std::int32_t zeilen) {
     leere();
     satzLaenge_ = static_cast<std::uint16_t>(satzLaenge_ + 1);
     std::uint8_t zahlen[8];
-    le32(zahlen, static_cast<std::uint32_t>(std::max(zeilen, 0)));
-    le16(zahlen + 4, kopfLaenge_);
-    le16(zahlen + 6, satzLaenge_);
+    setzeLe32(zahlen, static_cast<std::uint32_t>(std::max(zeilen, 0)));
+    setzeLe16(zahlen + 4, kopfLaenge_);
+    setzeLe16(zahlen + 6, satzLaenge_);
     datei_.schreibeAb(4, zahlen);
     datei_.schliesse();
 }

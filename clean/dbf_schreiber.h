@@ -1,6 +1,7 @@
 #pragma once
 // The attribute table of a cleaned shapefile: a dBase III file whose columns are the entries of
-// the required attribute list, written byte by byte in Windows-1252.
+// the required attribute list, written byte by byte in Windows-1252 (each column's text as
+// spaltenText in shape/dbf/dbf_werte.h makes it).
 #include "check/attributliste.h"
 #include "shape/shape_datei.h"
 
@@ -36,12 +37,6 @@ public:
 
     // Numbers that did not fit their column and were written as "*" (no value).
     int ueberlaeufe() const { return ueberlaeufe_; }
-    std::uint16_t kopfLaenge() const { return kopfLaenge_; }
-    std::uint16_t satzLaenge() const { return satzLaenge_; }
-
-    // The text of one column for value `v`, exactly `e.laenge` bytes in Windows-1252;
-    // `ueberlauf` is set when a number did not fit.
-    static std::string spaltenText(const AttributEintrag& e, const std::string& v, bool& ueberlauf);
 
 private:
     void leere();

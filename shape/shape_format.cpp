@@ -90,15 +90,13 @@ void Dateikopf::setzeWortzahl(std::size_t offset, std::int32_t woerter) {
 }
 
 void Dateikopf::setzeI32le(std::size_t offset, std::int32_t wert) {
-    const auto v = static_cast<std::uint32_t>(wert);
-    for (std::size_t k = 0; k < 4; ++k)
-        bytes.at(offset + k) = static_cast<std::uint8_t>(v >> (8 * k));
+    (void)bytes.at(offset + 3); // out of range throws, as for every field
+    setzeLe32(bytes.data() + offset, static_cast<std::uint32_t>(wert));
 }
 
 void Dateikopf::setzeF64le(std::size_t offset, double wert) {
-    const auto v = std::bit_cast<std::uint64_t>(wert);
-    for (std::size_t k = 0; k < 8; ++k)
-        bytes.at(offset + k) = static_cast<std::uint8_t>(v >> (8 * k));
+    (void)bytes.at(offset + 7);
+    setzeLe64(bytes.data() + offset, wert);
 }
 
 std::string basisNameVon(const std::string& Xdateiname) {

@@ -1,6 +1,8 @@
 #pragma once
 // Byte layout of the shapefile main file and index: checked reading of file bytes, the
 // big-endian word counts, the 100-byte file header and the shape-type codes with their names.
+#include "shape/little_endian.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -24,21 +26,10 @@ std::int32_t leseWortzahl(std::span<const std::uint8_t> vier);
 // A non-negative 32-bit value as four bytes, most significant first. Callers pass word counts.
 std::array<std::uint8_t, 4> schreibeBigEndian(std::int32_t wert);
 
-// Decoders of one field from bytes already known to be present.
-inline std::uint32_t u32leAus(const std::uint8_t* b) {
-    return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
-           std::uint32_t{b[3]} << 24;
-}
+// Decoders of one field from bytes already known to be present (little-endian ones: see
+// little_endian.h).
 inline std::uint32_t u32beAus(const std::uint8_t* b) {
     return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
-}
-// Spelled out so the compiler sees one little-endian load.
-inline double f64leAus(const std::uint8_t* b) {
-    const std::uint64_t bits = std::uint64_t{b[0]} | std::uint64_t{b[1]} << 8 |
-                               std::uint64_t{b[2]} << 16 | std::uint64_t{b[3]} << 24 |
-                               std::uint64_t{b[4]} << 32 | std::uint64_t{b[5]} << 40 |
-                               std::uint64_t{b[6]} << 48 | std::uint64_t{b[7]} << 56;
-    return std::bit_cast<double>(bits);
 }
 
 // Reads a span of file bytes front to back; every read is checked against the bytes present.

@@ -97,7 +97,7 @@ void VunInterface::oeffne(const std::string& Xdateiname) {
         schreibTyp = AktShapetyp;
         AktZeiger = 0;
 
-        AktDatenbank.oeffne(tempDbfName, codepageVon(begleiter(basisName, "cpg")));
+        AktDatenbank.oeffne(tempDbfName, codepageVon(begleiter(basisName, "cpg")), dbfName);
         dbeintrag = AktDatenbank.feldAnzahl();
         aufbau_ = DateiAufbau{};
         aufbau_.shpBytes = static_cast<std::int64_t>(shpLaenge_);
@@ -572,6 +572,18 @@ void VunInterface::holeAttribute(std::int32_t zeiger, std::vector<std::string>& 
     AktDatenbank.bewege(zeiger - AktDatenbank.position());
     for (std::size_t k = 0; k < wname.size(); ++k)
         wname[k] = AktDatenbank.feldWertText(static_cast<int>(k));
+}
+
+std::vector<std::string> VunInterface::Shape_GetGespeichert(std::int32_t zeiger) {
+    return guard(std::vector<std::string>(), [&] {
+        std::vector<std::string> werte(static_cast<std::size_t>(std::max(dbeintrag, 0)));
+        if (!AktDatenbank.offen() || zeiger < 0 || zeiger >= AktDatenbank.zeilenAnzahl())
+            return werte;
+        AktDatenbank.bewege(zeiger - AktDatenbank.position());
+        for (std::size_t k = 0; k < werte.size(); ++k)
+            werte[k] = AktDatenbank.feldWertGenau(static_cast<int>(k));
+        return werte;
+    });
 }
 
 std::string VunInterface::Shape_GetInfoHeader() {

@@ -26,18 +26,6 @@ constexpr std::uint64_t hoechsteWortzahl = std::uint64_t{1} << 30; // words a fi
 
 using Bytes = std::vector<std::uint8_t>;
 
-void le32(Bytes& b, std::int32_t wert) {
-    const auto u = static_cast<std::uint32_t>(wert);
-    for (int k = 0; k < 4; ++k)
-        b.push_back(static_cast<std::uint8_t>(u >> (8 * k)));
-}
-
-void f64(Bytes& b, double wert) {
-    const auto u = std::bit_cast<std::uint64_t>(wert);
-    for (int k = 0; k < 8; ++k)
-        b.push_back(static_cast<std::uint8_t>(u >> (8 * k)));
-}
-
 void be32(Bytes& b, std::int32_t wert) {
     const auto vier = schreibeBigEndian(wert);
     b.insert(b.end(), vier.begin(), vier.end());
@@ -233,14 +221,14 @@ void VunInterface::dbfAnlegen(const Felder& fname) {
     }
     if (felder.empty())
         throw std::runtime_error("a table needs at least one field");
-    AktDatenbank.legeAn(tempDbfName, felder);
+    AktDatenbank.legeAn(tempDbfName, felder, dbfName);
     dbeintrag = AktDatenbank.feldAnzahl();
     AktDatenbank.schliesse();
     kopiereDatei(tempDbfName, dbfName);
     // The table is written in Windows-1252; the code page file says so to every reader.
     static constexpr std::uint8_t codepage[] = {'1', '2', '5', '2'};
     Datei::erzeuge(basisName + "cpg", codepage);
-    AktDatenbank.oeffne(tempDbfName, "1252");
+    AktDatenbank.oeffne(tempDbfName, "1252", dbfName);
 }
 
 void VunInterface::oeffneZumSchreiben() {
@@ -279,23 +267,23 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
             lo = std::min(lo, punkte(i, spalte));
             hi = std::max(hi, punkte(i, spalte));
         }
-        f64(b, lo);
-        f64(b, hi);
+        haengeLe64(b, lo);
+        haengeLe64(b, hi);
     };
     const auto werte = [&](Bytes& b, std::size_t spalte) {
         for (std::size_t i = 0; i < n; ++i)
-            f64(b, punkte(i, spalte));
+            haengeLe64(b, punkte(i, spalte));
     };
 
     Bytes b;
-    le32(b, typ);
+    haengeLe32(b, typ);
     if (istPunkt(typ)) {
-        f64(b, punkte(0, 0));
-        f64(b, punkte(0, 1));
+        haengeLe64(b, punkte(0, 0));
+        haengeLe64(b, punkte(0, 1));
         if (mitZ)
-            f64(b, punkte(0, 2));
+            haengeLe64(b, punkte(0, 2));
         if (mitM)
-            f64(b, punkte(0, 3));
+            haengeLe64(b, punkte(0, 3));
         return b;
     }
     // Box: minima first, then maxima.
@@ -306,10 +294,10 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
         ylo = std::min(ylo, punkte(i, 1));
         yhi = std::max(yhi, punkte(i, 1));
     }
-    f64(b, xlo);
-    f64(b, ylo);
-    f64(b, xhi);
-    f64(b, yhi);
+    haengeLe64(b, xlo);
+    haengeLe64(b, ylo);
+    haengeLe64(b, xhi);
+    haengeLe64(b, yhi);
     if (!istMultipunkt(typ)) {
         // Our own reader refuses part starts that descend or leave the points; so does every
         // other program. Such a record is not written at all.
@@ -321,15 +309,15 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
                 throw std::runtime_error("part starts must ascend within the points");
             vorher = s;
         }
-        le32(b, static_cast<std::int32_t>(teilStarts.size()));
+        haengeLe32(b, static_cast<std::int32_t>(teilStarts.size()));
     }
-    le32(b, static_cast<std::int32_t>(n));
+    haengeLe32(b, static_cast<std::int32_t>(n));
     if (!istMultipunkt(typ))
         for (const std::int32_t s : teilStarts)
-            le32(b, s);
+            haengeLe32(b, s);
     for (std::size_t i = 0; i < n; ++i) {
-        f64(b, punkte(i, 0));
-        f64(b, punkte(i, 1));
+        haengeLe64(b, punkte(i, 0));
+        haengeLe64(b, punkte(i, 1));
     }
     if (mitZ) {
         bereich(b, 2);
@@ -487,7 +475,7 @@ bool VunInterface::Shape_AppendNull() {
         oeffneZumSchreiben();
         aktTyp = shapetyp::nullShape;
         Bytes inhalt;
-        le32(inhalt, shapetyp::nullShape);
+        haengeLe32(inhalt, shapetyp::nullShape);
         schreibeSatz(inhalt, Punktfeld(), {std::string()}, false);
         return true;
     });

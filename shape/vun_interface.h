@@ -2,7 +2,8 @@
 // VunInterface: the only way the program touches a shapefile. One instance holds at most one
 // open file set (main file, index, attribute table). Public operations never throw: they return
 // false or "" and keep the reason for letzterFehler().
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/arbeitskopie.h"
+#include "shape/dbf/dbf_tabelle.h"
 #include "shape/punktfeld.h"
 #include "shape/shape_datei.h"
 #include "shape/shape_format.h"
@@ -38,6 +39,10 @@ public:
     // lies inside `punkte`.
     bool Shape_GetCheck(std::int32_t zeiger, Punktfeld& punkte, std::vector<std::string>& wname,
                         std::int32_t& vunRing, std::vector<std::int32_t>& lpp);
+
+    // The attribute values of record `zeiger` with every digit the table stored (numbers as plain
+    // decimals, everything else as in wname); empty texts where the table has no row.
+    std::vector<std::string> Shape_GetGespeichert(std::int32_t zeiger);
 
     // The main file's header as it was read, one CR LF line per field.
     std::string Shape_GetInfoHeader();

@@ -145,6 +145,15 @@ TEST_F(Attributliste_, FelderAusDemDateikopf) {
     EXPECT_EQ(felder[1].laenge, 14);
     EXPECT_EQ(felder[1].dezimalen, 2);
     EXPECT_EQ(felder[2].typ, 'C');
+
+    // A line feed ends the descriptors as 0x0D does; names follow the code page of the ".cpg".
+    std::string kopf = dbfKopf({deskriptor("GR\xC3\x96SSE", 'N', 8, 0)});
+    kopf[64] = '\x0A';
+    const auto lf = schreibe("lf.dbf", kopf);
+    ASSERT_EQ(leseTabellenFelder(lf).size(), 1u);
+    EXPECT_EQ(leseTabellenFelder(lf)[0].name, "GRÃ–SSE"); // Windows-1252 without a .cpg
+    schreibe("lf.cpg", "UTF-8");
+    EXPECT_EQ(leseTabellenFelder(lf)[0].name, "GRÖSSE");
 }
 
 TEST_F(Attributliste_, KurzeOderFehlendeTabelleHatKeineFelder) {

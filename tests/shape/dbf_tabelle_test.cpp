@@ -1,10 +1,13 @@
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/arbeitskopie.h"
+#include "shape/dbf/dbf_tabelle.h"
 
 #include "hilfe/ordner.h"
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -198,54 +201,7 @@ TEST_F(DbfTextform, NulBeendetEinenText) {
     EXPECT_EQ(t.feldWertText(0), "ab");
 }
 
-// --- Umlaut repair and code pages ------------------------------------------------------------
-
-TEST(DbfUmlautReparatur, ByteCodesWerdenDeutscheBuchstaben) {
-    using trelvik::umlauteKorrigieren;
-    // Byte codes in octal: 175 = \257, 179 = \263, 213 = \325, 245 = \365, 247 = \367.
-    EXPECT_EQ(umlauteKorrigieren("Stra\257e", ""), "Straße");
-    EXPECT_EQ(umlauteKorrigieren("\263ber", ""), "Über");
-    EXPECT_EQ(umlauteKorrigieren("M\263hle", ""), "Mühle");
-    EXPECT_EQ(umlauteKorrigieren("Am \263fer", ""), "Am Üfer");
-    EXPECT_EQ(umlauteKorrigieren("a\t\263", ""), "a\tÜ");
-    EXPECT_EQ(umlauteKorrigieren("\367l und \367l", ""), "Öl und Öl");
-    EXPECT_EQ(umlauteKorrigieren("Gr\367\257e", ""), "Größe");
-    EXPECT_EQ(umlauteKorrigieren("\325rger K\365se", ""), "Ärger Käse");
-    // The repair looks at the original bytes: a repaired letter is no blank for the next one.
-    EXPECT_EQ(umlauteKorrigieren("\263\263", ""), "Üü");
-    // Single-byte pages other than 1252 are repaired too.
-    EXPECT_EQ(umlauteKorrigieren("\257", "ISO-8859-1"), "ß");
-}
-
-TEST(DbfUmlautReparatur, UebrigeBytesNachCodepage) {
-    using trelvik::umlauteKorrigieren;
-    EXPECT_EQ(umlauteKorrigieren("Caf\351", ""), "Café"); // 1252 without a code page
-    EXPECT_EQ(umlauteKorrigieren("\200", "1252"), "€");
-    EXPECT_EQ(umlauteKorrigieren("\201", "ANSI 1252"), "\uFFFD"); // undefined in 1252
-    EXPECT_EQ(umlauteKorrigieren("\200", "88591"), "\u0080");
-    EXPECT_EQ(umlauteKorrigieren("\244", "ISO-8859-15"), "€");
-    EXPECT_EQ(umlauteKorrigieren("\201\204", "OEM 850"), "üä");
-    EXPECT_EQ(umlauteKorrigieren("\232", "437"), "Ü");
-    EXPECT_EQ(umlauteKorrigieren("\271", "1250"), "ą");
-    EXPECT_EQ(umlauteKorrigieren("\200", "no such page"), "€"); // unknown: 1252
-}
-
-TEST(DbfUmlautReparatur, Utf8BleibtUnrepariert) {
-    using trelvik::umlauteKorrigieren;
-    EXPECT_EQ(umlauteKorrigieren("õ", "UTF-8"), "õ"); // bytes C3 B5, no repair to ä
-    EXPECT_EQ(umlauteKorrigieren("¯³", "utf8"), "¯³");
-    EXPECT_EQ(umlauteKorrigieren("😀", "UTF-8"), "😀");
-    EXPECT_EQ(umlauteKorrigieren("a\377b", "65001"), "a\uFFFDb");
-    EXPECT_EQ(umlauteKorrigieren("a\342\202", "UTF-8"), "a\uFFFD");               // cut character
-    EXPECT_EQ(umlauteKorrigieren("\300\257", "UTF-8"), "\uFFFD\uFFFD");           // overlong
-    EXPECT_EQ(umlauteKorrigieren("\355\240\200", "UTF-8"), "\uFFFD\uFFFD\uFFFD"); // surrogate
-}
-
-TEST(DbfUmlautReparatur, MehrbyteCodepageWirdAlsGanzesGewandelt) {
-    using trelvik::umlauteKorrigieren;
-    EXPECT_EQ(umlauteKorrigieren("\304\343a", "GBK"), "你a");
-    EXPECT_EQ(umlauteKorrigieren("a\304", "GBK"), "a\uFFFD"); // cut character
-}
+// --- Code pages ----------------------------------------------------------------------------
 
 class DbfCodepage : public DbfUmgebung {};
 
@@ -256,10 +212,6 @@ TEST_F(DbfCodepage, CpgDateiBestimmtDieDekodierung) {
     EXPECT_EQ(codepageVon(pfad("a.cpg")), "UTF-8");
     schreibe(pfad("b.cpg"), "1252");
     EXPECT_EQ(codepageVon(pfad("b.cpg")), "1252");
-    EXPECT_TRUE(trelvik::istUtf8("utf-8"));
-    EXPECT_TRUE(trelvik::istUtf8("65001"));
-    EXPECT_FALSE(trelvik::istUtf8("1252"));
-    EXPECT_FALSE(trelvik::istUtf8(""));
 
     schreibe(pfad("t.dbf"),
              dbfVonHand({{"NAME", 'C', 6, 0}}, {{links("õ", 6)}, {links("Caf\351", 6)}}));
@@ -392,6 +344,81 @@ TEST_F(DbfArbeitskopie, WirdAuchNachEinemFehlerEntfernt) {
     b.entferne();
     EXPECT_EQ(eintraegeImTemp(), 0u);
     EXPECT_THROW(b.reserviere(), std::runtime_error);
+}
+
+// A child process that holds a working copy of `quelle`, says so and then writes to the pipe
+// `ausgabe` (when given) until it is stopped.
+pid_t kindMitKopie(const std::string& quelle, const int* ausgabe = nullptr) {
+    int bereit[2];
+    EXPECT_EQ(::pipe(bereit), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(bereit[0]);
+        if (ausgabe != nullptr)
+            ::close(ausgabe[0]); // the parent alone reads
+        Arbeitskopie kopie;
+        kopie.kopiereVon(quelle);
+        if (::write(bereit[1], "1", 1) != 1)
+            ::_exit(3);
+        while (true) {
+            if (ausgabe != nullptr && ::write(ausgabe[1], "x", 1) < 0)
+                ::_exit(4); // EPIPE: SIGPIPE was not delivered
+            ::usleep(1000);
+        }
+    }
+    ::close(bereit[1]);
+    char c = 0;
+    EXPECT_EQ(::read(bereit[0], &c, 1), 1) << "the child made no copy";
+    ::close(bereit[0]);
+    return pid;
+}
+
+TEST_F(DbfArbeitskopie, SignaleEntfernenDieKopieUndVerwaisteWerdenGefegt) {
+    schreibe(pfad("q.dbf"), dbfVonHand({{"N", 'C', 1, 0}}, {{"a"}}));
+    const auto ordnerVon = [&](pid_t pid) {
+        std::vector<std::string> namen;
+        for (const auto& e : fs::directory_iterator(ordner_ + "temp"))
+            if (e.path().filename().string().starts_with("trelvik-" + std::to_string(pid) + "-"))
+                namen.push_back(e.path().string());
+        return namen;
+    };
+    const auto ende = [](pid_t pid) {
+        int status = 0;
+        EXPECT_EQ(::waitpid(pid, &status, 0), pid);
+        return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+    };
+    for (const int signal : {SIGTERM, SIGINT, SIGPIPE}) {
+        SCOPED_TRACE(signal);
+        int rohr[2];
+        ASSERT_EQ(::pipe(rohr), 0);
+        const pid_t kind = kindMitKopie(pfad("q.dbf"), rohr);
+        ::close(rohr[1]);
+        EXPECT_EQ(ordnerVon(kind).size(), 1u);
+        if (signal == SIGPIPE)
+            ::close(rohr[0]); // the reader goes away, as "head -1" does
+        else
+            ::kill(kind, signal);
+        EXPECT_EQ(ende(kind), signal);
+        if (signal != SIGPIPE)
+            ::close(rohr[0]);
+        EXPECT_EQ(eintraegeImTemp(), 0u);
+    }
+
+    // A killed run leaves its copy; the next run removes it, but not that of a living process.
+    const pid_t getoetet = kindMitKopie(pfad("q.dbf"));
+    ::kill(getoetet, SIGKILL);
+    EXPECT_EQ(ende(getoetet), SIGKILL);
+    EXPECT_EQ(ordnerVon(getoetet).size(), 1u);
+    const pid_t lebend = kindMitKopie(pfad("q.dbf"));
+    EXPECT_TRUE(ordnerVon(getoetet).empty());
+    {
+        Arbeitskopie neu;
+        EXPECT_EQ(ordnerVon(lebend).size(), 1u);
+        EXPECT_EQ(ordnerVon(::getpid()).size(), 1u);
+    }
+    ::kill(lebend, SIGTERM);
+    EXPECT_EQ(ende(lebend), SIGTERM);
+    EXPECT_EQ(eintraegeImTemp(), 0u);
 }
 
 TEST_F(DbfArbeitskopie, FehlenderTempOrdnerIstEinFehler) {

@@ -109,6 +109,27 @@ void erwarteEinElement(const Punktfeld& punkte, const std::vector<std::string>& 
 
 } // namespace
 
+TEST_F(Lesen, TabellenkopfMitZeilenvorschubUndMeldungenMitDemNamenDesNutzers) {
+    const std::string shp =
+        schreibeDateisatz(ordner / "lf.", 5, {zweiRinge()}, {{"NAME", 'C', 10, 0}}, {{"Haus"}});
+    const std::string dbf = ordner / "lf.dbf";
+    // Some writers end the field descriptors with a line feed instead of 0x0D.
+    ueberschreibe(dbf, 32 + 32, {0x0A});
+    {
+        VunInterface vun;
+        ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
+        ASSERT_TRUE(vun.Shape_Get(0, punkte, wname)) << vun.letzterFehler();
+        EXPECT_EQ(wname, std::vector<std::string>{"Haus"});
+    }
+    // A table that is none is named as the user knows it, never by its working copy.
+    ueberschreibe(dbf, 0, {0x7F});
+    VunInterface vun;
+    EXPECT_FALSE(vun.Shape_Open(shp));
+    EXPECT_NE(vun.letzterFehler().find(dbf + " is not a dBase table"), std::string::npos)
+        << vun.letzterFehler();
+    EXPECT_EQ(vun.letzterFehler().find(tmp), std::string::npos) << vun.letzterFehler();
+}
+
 TEST_F(Lesen, ShapeOpenNimmtShpInJederSchreibungUndDenPfadMitPunkt) {
     schreibeDateisatz(ordner / "b.", 5, {zweiRinge()});
     for (const std::string name : {ordner / "b.SHP", ordner / "b.shp", ordner / "b.Shp",

@@ -1,7 +1,7 @@
 // Our reader against shapelib's on every real file set: the same records, types, part starts,
 // bit-identical coordinates and the same attribute texts.
 #include "app/zahlen.h"
-#include "shape/dbf_tabelle.h"
+#include "shape/dbf/zeichensatz.h"
 #include "shape/shape_hilfe.h"
 #include "shape/vun_interface.h"
 
@@ -167,7 +167,7 @@ TEST_P(Vergleich, GeometrieGleichShapelib) {
 TEST_P(Vergleich, AttributeGleichShapelib) {
     const std::unique_ptr<DBFInfo, DbfZu> d(DBFOpen((basis + "dbf").c_str(), "rb"));
     ASSERT_NE(d, nullptr);
-    const std::string codepage = codepageVon(basis + "cpg");
+    const Zeichensatz zeichen(codepageVon(basis + "cpg"));
     ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
     const int felder = DBFGetFieldCount(d.get());
     ASSERT_EQ(vun.dbeintrag, felder);
@@ -186,8 +186,8 @@ TEST_P(Vergleich, AttributeGleichShapelib) {
             std::string erwartet;
             if (art == 'C')
                 erwartet = leer ? ""
-                                : ohneBlanks(umlauteKorrigieren(
-                                      DBFReadStringAttribute(d.get(), i, j), codepage));
+                                : ohneBlanks(zeichen.dekodiere(
+                                      DBFReadStringAttribute(d.get(), i, j), true));
             else if (art == 'N' && dezimalen == 0)
                 erwartet = leer ? "" : formatZahl(DBFReadDoubleAttribute(d.get(), i, j), "0");
             else

@@ -1,6 +1,6 @@
-#include "shape/dbf_codepage.h"
+#include "shape/dbf/zeichensatz.h"
 
-#include "shape/dbf_tabelle.h"
+#include "app/texte.h"
 
 #include <iconv.h>
 
@@ -72,15 +72,6 @@ std::string schluessel(const std::string& name) {
         if (c != ' ' && c != '-' && c != '_' && c != '\t')
             s += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-bool nurZiffern(std::string_view s) {
-    if (s.empty())
-        return false;
-    for (const char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
 }
 
 std::string getrimmt(std::string_view s) {
@@ -305,19 +296,21 @@ std::string codepageVon(const std::string& cpgPfad) {
     return getrimmt(inhalt);
 }
 
-bool istUtf8(const std::string& codepage) {
-    return iconvName(codepage) == "UTF-8";
+namespace {
+
+const Zeichensatz& windows1252() {
+    static const Zeichensatz seite("1252");
+    return seite;
 }
 
-std::string umlauteKorrigieren(std::string_view bytes, const std::string& codepage) {
-    // Callers pass the same code page row after row; building the table once is enough.
-    thread_local std::string letzteCodepage;
-    thread_local std::unique_ptr<Zeichensatz> letzter;
-    if (!letzter || letzteCodepage != codepage) {
-        letzter = std::make_unique<Zeichensatz>(codepage);
-        letzteCodepage = codepage;
-    }
-    return letzter->dekodiere(bytes, true);
+} // namespace
+
+std::string ausWindows1252(std::string_view bytes) {
+    return windows1252().dekodiere(bytes, false);
+}
+
+std::string inWindows1252(std::string_view utf8) {
+    return windows1252().kodiere(utf8, utf8.size());
 }
 
 } // namespace trelvik
