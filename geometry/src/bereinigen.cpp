@@ -1,5 +1,8 @@
 // Merging close points and cutting off small loops, in place on the caller's array.
 #include "intern.h"
+#include "raster.h"
+
+#include <vector>
 
 namespace trelvik::geometrie {
 
@@ -26,6 +29,62 @@ Index entferneNach(Punkt* punkte, Index n, Index p, Index m) {
 }
 
 } // namespace
+
+namespace {
+
+// The reference: every merge moves the rest of the array down by one.
+Index loeschePunkteVerschiebend(Punkt* punkte, Index n, double t, bool geschlossen) {
+    Index i = 1;
+    while (i < n) {
+        // Only a distance known to be below t merges: a NaN point must not swallow the
+        // points after it.
+        if (!(abstand(punkte[i], punkte[i - 1]) < t)) {
+            ++i;
+            continue;
+        }
+        punkte[i - 1] = {0.5 * punkte[i].x + 0.5 * punkte[i - 1].x,
+                         0.5 * punkte[i].y + 0.5 * punkte[i - 1].y};
+        if (geschlossen && i == 1)
+            punkte[n - 1] = punkte[0]; // the closing point follows the moved first point
+        for (Index j = i; j <= n - 2; ++j)
+            punkte[j] = punkte[j + 1];
+        if (geschlossen && i == n - 1)
+            punkte[0] = punkte[i - 1]; // the first point follows the moved closing point
+        --n;
+        // i stays: the merged point is compared with its new successor.
+    }
+    return n;
+}
+
+// The same in one pass: the kept points are written behind a reader, so a merge costs O(1)
+// instead of moving the rest. The array's current state is always punkte[0, w) followed by
+// punkte[r, anzahl); the last place of that state is punkte[anzahl - 1]. The places that fall
+// off the end get the value the moving version leaves there.
+Index loeschePunkteStroemend(Punkt* punkte, Index anzahl, double t, bool geschlossen) {
+    Index w = 1;
+    Index r = 1;
+    std::vector<Punkt> abgefallen; // value left at place anzahl-1, anzahl-2, ...
+    while (r < anzahl) {
+        if (!(abstand(punkte[r], punkte[w - 1]) < t)) {
+            punkte[w++] = punkte[r++];
+            continue;
+        }
+        punkte[w - 1] = {0.5 * punkte[r].x + 0.5 * punkte[w - 1].x,
+                         0.5 * punkte[r].y + 0.5 * punkte[w - 1].y};
+        if (geschlossen && w == 1)
+            punkte[anzahl - 1] = punkte[0];
+        abgefallen.push_back(punkte[anzahl - 1]);
+        const bool letzter = r == anzahl - 1;
+        ++r;
+        if (geschlossen && letzter)
+            punkte[0] = punkte[w - 1];
+    }
+    for (std::size_t k = 0; k < abgefallen.size(); ++k)
+        punkte[anzahl - 1 - static_cast<Index>(k)] = abgefallen[k];
+    return w;
+}
+
+} // namespace
 } // namespace trelvik::geometrie
 
 using namespace trelvik::geometrie;
@@ -38,25 +97,8 @@ extern "C" TRELVIK_API int32_t loeschePunkte(Punkt* punkte, int32_t anzahl, doub
         return anzahl;
     Index n = anzahl;
     try {
-        Index i = 1;
-        while (i < n) {
-            // Only a distance known to be below t merges: a NaN point must not swallow the
-            // points after it.
-            if (!(abstand(punkte[i], punkte[i - 1]) < t)) {
-                ++i;
-                continue;
-            }
-            punkte[i - 1] = {0.5 * punkte[i].x + 0.5 * punkte[i - 1].x,
-                             0.5 * punkte[i].y + 0.5 * punkte[i - 1].y};
-            if (geschlossen != 0 && i == 1)
-                punkte[n - 1] = punkte[0]; // the closing point follows the moved first point
-            for (Index j = i; j <= n - 2; ++j)
-                punkte[j] = punkte[j + 1];
-            if (geschlossen != 0 && i == n - 1)
-                punkte[0] = punkte[i - 1]; // the first point follows the moved closing point
-            --n;
-            // i stays: the merged point is compared with its new successor.
-        }
+        n = nimmIndex(n) ? loeschePunkteStroemend(punkte, n, t, geschlossen != 0)
+                         : loeschePunkteVerschiebend(punkte, n, t, geschlossen != 0);
     } catch (...) {
     }
     return static_cast<int32_t>(n);

@@ -172,7 +172,8 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
     const Zellliste liste(g, n + 1, punktKasten);
     Kandidaten kand(n + 1);
     Kandidaten zellen(g.zellen());
-    std::vector<std::pair<std::int32_t, std::int32_t>> paare;
+    // (r, j) as one key, r in the high half: sorting the keys gives the loop order.
+    std::vector<std::uint64_t> paare;
     for (Index j = 1; j <= n; ++j) {
         kand.neueRunde();
         zellen.neueRunde();
@@ -188,11 +189,12 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
         const Kasten k = segmentKasten(punkte[j - 1], punkte[j], t);
         for (const Index r : kand.sortiert())
             if (strengInnen(punkte[r], k))
-                paare.emplace_back(static_cast<std::int32_t>(r), static_cast<std::int32_t>(j));
+                paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
     }
     std::sort(paare.begin(), paare.end());
-    for (const auto& [r, j] : paare)
-        gegenSegment(punkte, r, j, kleinste, ort);
+    for (const std::uint64_t paar : paare)
+        gegenSegment(punkte, static_cast<Index>(paar >> 32),
+                     static_cast<Index>(paar & 0xffffffffu), kleinste, ort);
     return true;
 }
 

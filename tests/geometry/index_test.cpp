@@ -168,6 +168,31 @@ TEST_P(Differenz, RingeAuseinanderschieben) {
     });
 }
 
+// The one-pass cleaners against the moving reference: the whole array, including the places
+// past the new count.
+TEST_P(Differenz, PunkteZusammenfassenUndZungen) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937&) {
+        for (const int32_t geschlossen : {0, 1}) {
+            Teil ergebnis[2] = {teil, teil};
+            int32_t n[2] = {-1, -1};
+            beideWege([&](bool brute) {
+                n[brute] = geo::loeschePunkte(ergebnis[brute].data(), anzahl(teil), t, geschlossen);
+            });
+            EXPECT_EQ(n[0], n[1]);
+            EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size())) << "merge";
+        }
+        Teil ergebnis[2] = {teil, teil};
+        int32_t n[2] = {-1, -1};
+        int32_t bewegt[2] = {-1, -1};
+        beideWege([&](bool brute) {
+            n[brute] = geo::entferneZungen(ergebnis[brute].data(), anzahl(teil), t, &bewegt[brute]);
+        });
+        EXPECT_EQ(n[0], n[1]);
+        EXPECT_EQ(bewegt[0], bewegt[1]);
+        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size())) << "spikes";
+    });
+}
+
 INSTANTIATE_TEST_SUITE_P(Saaten, Differenz, ::testing::Range(1u, 41u));
 
 } // namespace
