@@ -193,6 +193,20 @@ TEST_P(Differenz, PunkteZusammenfassenUndZungen) {
     });
 }
 
+TEST_P(Differenz, KleineSchleifen) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937& z) {
+        const double flaechen[] = {0.5, 4, 1e3, 1e9};
+        const double a = flaechen[z() % 4] * t * t;
+        Teil ergebnis[2] = {teil, teil};
+        int32_t n[2] = {-1, -1};
+        beideWege([&](bool brute) {
+            n[brute] = geo::entferneKleineFlaechen(ergebnis[brute].data(), anzahl(teil), t, a);
+        });
+        EXPECT_EQ(n[0], n[1]);
+        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size()));
+    });
+}
+
 INSTANTIATE_TEST_SUITE_P(Saaten, Differenz, ::testing::Range(1u, 41u));
 
 } // namespace
