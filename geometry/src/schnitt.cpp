@@ -332,7 +332,6 @@ Index letzterKreisPaarQ(const Segmentkreis* kreiseA, Index na, const Segmentkrei
     for (Index i = 0; i + 1 < na; ++i)
         endlich = endlich && handlich(kreiseA[i].x) && handlich(kreiseA[i].y) &&
                   handlich(kreiseA[i].radius);
-    double zellenSumme = 0;
     for (Index i = 0; i + 1 < nb; ++i) {
         endlich = endlich && handlich(kreiseB[i].x) && handlich(kreiseB[i].y) &&
                   handlich(kreiseB[i].radius);
@@ -344,16 +343,7 @@ Index letzterKreisPaarQ(const Segmentkreis* kreiseA, Index na, const Segmentkrei
         betrag = std::max({betrag, std::fabs(kreiseA[i].x), std::fabs(kreiseA[i].y),
                            std::fabs(kreiseA[i].radius)});
     const double spiel = spielraum(betrag);
-    std::optional<Raster> g;
-    if (endlich) {
-        g.emplace(rb, zellgroesse(rb, nb, 0), nb);
-        for (Index i = 0; i + 1 < nb; ++i) {
-            const Rahmen k = kasten(kreiseB[i], spiel);
-            zellenSumme += static_cast<double>(g->zx(k.xMax) - g->zx(k.xMin) + 1) *
-                           static_cast<double>(g->zy(k.yMax) - g->zy(k.yMin) + 1);
-        }
-    }
-    if (!endlich || zellenSumme > 16.0 * static_cast<double>(nb + g->zellen())) {
+    if (!endlich) {
         // Circles the grid cannot take: scan from the end.
         for (Index p = na - 1; p >= 1; --p)
             for (Index q = nb - 1; q >= 1; --q)
@@ -361,6 +351,13 @@ Index letzterKreisPaarQ(const Segmentkreis* kreiseA, Index na, const Segmentkrei
                     return q;
         return 0;
     }
+    // Cells about as large as the circles of B, so that each circle covers a few cells.
+    double durchmesser = 0;
+    for (Index i = 0; i + 1 < nb; ++i)
+        durchmesser += 2 * std::fabs(kreiseB[i].radius);
+    durchmesser /= static_cast<double>(std::max<Index>(nb - 1, 1));
+    std::optional<Raster> g;
+    g.emplace(rb, std::max(zellgroesse(rb, nb, 0), durchmesser), nb);
     const Zellliste liste(*g, nb - 1,
                           [&](Index id, auto&& melde) { melde(kasten(kreiseB[id], spiel)); });
     Kandidaten kand(nb);
