@@ -1,5 +1,7 @@
-// The quadratic geometry routines on rings of 1,000 and 10,000 vertices: a real coastline made
-// denser, and a random star polygon.
+// The geometry routines that are quadratic on the all-pairs path, on rings of 1,000 to 200,000
+// vertices: a real coastline made denser, and a random star polygon. The second argument 1
+// forces the all-pairs reference (TRELVIK_BRUTE=1), so the ratio of the two is measured in one
+// run; it is registered only for sizes where it finishes in reasonable time.
 #include "geometry/bindung/bindung.h"
 
 #include <benchmark/benchmark.h>
@@ -142,10 +144,19 @@ const Ring& stern(std::size_t n) {
 
 using Quelle = const Ring& (*)(std::size_t);
 
+// The path for this benchmark: all-pairs reference or whatever the library chooses.
+void waehlePfad(const benchmark::State& state) {
+    if (state.range(1) != 0)
+        ::setenv("TRELVIK_BRUTE", "1", 1);
+    else
+        ::unsetenv("TRELVIK_BRUTE");
+}
+
 // Tolerances in the data's units: metres for the coastline, the star has radius 500..1000.
 constexpr double toleranz = 1.0;
 
 void polygonTest(benchmark::State& state, Quelle quelle) {
+    waehlePfad(state);
     const Ring& r = quelle(static_cast<std::size_t>(state.range(0)));
     int32_t kreuzungen = 0;
     for (auto _ : state) {
@@ -160,6 +171,7 @@ void polygonTest(benchmark::State& state, Quelle quelle) {
 }
 
 void laengeBerechnen(benchmark::State& state, Quelle quelle) {
+    waehlePfad(state);
     const Ring& r = quelle(static_cast<std::size_t>(state.range(0)));
     double kleinste = 0;
     for (auto _ : state) {
@@ -173,10 +185,11 @@ void laengeBerechnen(benchmark::State& state, Quelle quelle) {
 }
 
 void multiPolygonTest(benchmark::State& state, Quelle quelle) {
+    waehlePfad(state);
     const Ring& a = quelle(static_cast<std::size_t>(state.range(0)));
     // Variant 0: a copy that crosses the ring; variant 1: a copy shrunk to 40 % about the
     // centre, which for the star lies wholly inside, so every pair is visited.
-    const Ring b = state.range(1) == 0 ? kopie(a, 0.98, 0.003) : kopie(a, 0.4, 0);
+    const Ring b = state.range(2) == 0 ? kopie(a, 0.98, 0.003) : kopie(a, 0.4, 0);
     const auto ka = kreise(a);
     const auto kb = kreise(b);
     int32_t flags = 0;
@@ -191,26 +204,53 @@ void multiPolygonTest(benchmark::State& state, Quelle quelle) {
     state.counters["flags"] = flags;
 }
 
+// The whole per-ring work of the check run: crossings, area, shortest distance.
+void ringPruefen(benchmark::State& state, Quelle quelle) {
+    waehlePfad(state);
+    const Ring& r = quelle(static_cast<std::size_t>(state.range(0)));
+    const auto letzter = static_cast<int32_t>(r.size()) - 1;
+    for (auto _ : state) {
+        int32_t kreuzungen = 0, n1 = 0, n2 = 0;
+        Punkt punkt{}, stelle{};
+        geo::PolygonTest(r.data(), letzter, &kreuzungen, &n1, &n2, toleranz, 5, &punkt);
+        double umfang = 0, kuerzeste = 0;
+        benchmark::DoNotOptimize(geo::areaBerechnen(r.data(), letzter, &umfang, &kuerzeste));
+        benchmark::DoNotOptimize(geo::LaengeBerechnen(r.data(), letzter - 1, &stelle, toleranz));
+        benchmark::DoNotOptimize(punkt);
+    }
+}
+
+// The pushing routines work in place: each iteration gets a fresh copy.
+void laengeVerschieben(benchmark::State& state, Quelle quelle) {
+    waehlePfad(state);
+    const Ring& r = quelle(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        Ring k = r;
+        state.ResumeTiming();
+        geo::LaengeVerschieben(k.data(), static_cast<int32_t>(k.size()) - 2, toleranz);
+        benchmark::DoNotOptimize(k.data());
+    }
+}
+
 } // namespace
 
-BENCHMARK_CAPTURE(polygonTest, kueste, kueste)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(polygonTest, stern, stern)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(laengeBerechnen, kueste, kueste)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(laengeBerechnen, stern, stern)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond);
+// Indexed (second argument 0) at every size, all-pairs (1) up to 10,000 vertices.
+#define TRELVIK_GROESSEN ->ArgsProduct({{1000, 10000, 200000}, {0}})->Args({1000, 1})->Args({10000, 1})
+BENCHMARK_CAPTURE(ringPruefen, kueste, kueste) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ringPruefen, stern, stern) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(laengeVerschieben, kueste, kueste) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(polygonTest, kueste, kueste) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(polygonTest, stern, stern) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(laengeBerechnen, kueste, kueste) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(laengeBerechnen, stern, stern) TRELVIK_GROESSEN->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(multiPolygonTest, kueste, kueste)
-    ->ArgsProduct({{1000, 10000}, {0, 1}})
+    ->ArgsProduct({{1000, 10000, 200000}, {0}, {0, 1}})
+    ->ArgsProduct({{1000, 10000}, {1}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(multiPolygonTest, stern, stern)
-    ->ArgsProduct({{1000, 10000}, {0, 1}})
+    ->ArgsProduct({{1000, 10000, 200000}, {0}, {0, 1}})
+    ->ArgsProduct({{1000, 10000}, {1}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,5 +1,8 @@
 // Merging close points and cutting off small loops, in place on the caller's array.
 #include "intern.h"
+#include "raster.h"
+
+#include <vector>
 
 namespace trelvik::geometrie {
 
@@ -26,6 +29,62 @@ Index entferneNach(Punkt* punkte, Index n, Index p, Index m) {
 }
 
 } // namespace
+
+namespace {
+
+// The reference: every merge moves the rest of the array down by one.
+Index loeschePunkteVerschiebend(Punkt* punkte, Index n, double t, bool geschlossen) {
+    Index i = 1;
+    while (i < n) {
+        // Only a distance known to be below t merges: a NaN point must not swallow the
+        // points after it.
+        if (!(abstand(punkte[i], punkte[i - 1]) < t)) {
+            ++i;
+            continue;
+        }
+        punkte[i - 1] = {0.5 * punkte[i].x + 0.5 * punkte[i - 1].x,
+                         0.5 * punkte[i].y + 0.5 * punkte[i - 1].y};
+        if (geschlossen && i == 1)
+            punkte[n - 1] = punkte[0]; // the closing point follows the moved first point
+        for (Index j = i; j <= n - 2; ++j)
+            punkte[j] = punkte[j + 1];
+        if (geschlossen && i == n - 1)
+            punkte[0] = punkte[i - 1]; // the first point follows the moved closing point
+        --n;
+        // i stays: the merged point is compared with its new successor.
+    }
+    return n;
+}
+
+// The same in one pass: the kept points are written behind a reader, so a merge costs O(1)
+// instead of moving the rest. The array's current state is always punkte[0, w) followed by
+// punkte[r, anzahl); the last place of that state is punkte[anzahl - 1]. The places that fall
+// off the end get the value the moving version leaves there.
+Index loeschePunkteStroemend(Punkt* punkte, Index anzahl, double t, bool geschlossen) {
+    Index w = 1;
+    Index r = 1;
+    std::vector<Punkt> abgefallen; // value left at place anzahl-1, anzahl-2, ...
+    while (r < anzahl) {
+        if (!(abstand(punkte[r], punkte[w - 1]) < t)) {
+            punkte[w++] = punkte[r++];
+            continue;
+        }
+        punkte[w - 1] = {0.5 * punkte[r].x + 0.5 * punkte[w - 1].x,
+                         0.5 * punkte[r].y + 0.5 * punkte[w - 1].y};
+        if (geschlossen && w == 1)
+            punkte[anzahl - 1] = punkte[0];
+        abgefallen.push_back(punkte[anzahl - 1]);
+        const bool letzter = r == anzahl - 1;
+        ++r;
+        if (geschlossen && letzter)
+            punkte[0] = punkte[w - 1];
+    }
+    for (std::size_t k = 0; k < abgefallen.size(); ++k)
+        punkte[anzahl - 1 - static_cast<Index>(k)] = abgefallen[k];
+    return w;
+}
+
+} // namespace
 } // namespace trelvik::geometrie
 
 using namespace trelvik::geometrie;
@@ -38,25 +97,8 @@ extern "C" TRELVIK_API int32_t loeschePunkte(Punkt* punkte, int32_t anzahl, doub
         return anzahl;
     Index n = anzahl;
     try {
-        Index i = 1;
-        while (i < n) {
-            // Only a distance known to be below t merges: a NaN point must not swallow the
-            // points after it.
-            if (!(abstand(punkte[i], punkte[i - 1]) < t)) {
-                ++i;
-                continue;
-            }
-            punkte[i - 1] = {0.5 * punkte[i].x + 0.5 * punkte[i - 1].x,
-                             0.5 * punkte[i].y + 0.5 * punkte[i - 1].y};
-            if (geschlossen != 0 && i == 1)
-                punkte[n - 1] = punkte[0]; // the closing point follows the moved first point
-            for (Index j = i; j <= n - 2; ++j)
-                punkte[j] = punkte[j + 1];
-            if (geschlossen != 0 && i == n - 1)
-                punkte[0] = punkte[i - 1]; // the first point follows the moved closing point
-            --n;
-            // i stays: the merged point is compared with its new successor.
-        }
+        n = nimmIndex(n) ? loeschePunkteStroemend(punkte, n, t, geschlossen != 0)
+                         : loeschePunkteVerschiebend(punkte, n, t, geschlossen != 0);
     } catch (...) {
     }
     return static_cast<int32_t>(n);
@@ -67,6 +109,156 @@ extern "C" TRELVIK_API int32_t loeschePunkteSmall(Punkt* punkte, int32_t anzahl,
     return loeschePunkte(punkte, anzahl, 0.0001, geschlossen);
 }
 
+namespace {
+
+// Whether the outline comes back to P[p] at P[q] (case 1: near P[p]; 2: near the reference
+// segment s, meeting it at x; 3: segment q-1..q passes near P[p], meeting its cross piece at x).
+int fallBei(const Punkt* punkte, Index p, Index q, const Strecke& s, const Querrichtung& quer,
+            double t, Punkt& x) {
+    if (abstand(punkte[p], punkte[q]) < t)
+        return 1;
+    const Strecke hp = quer.durch(punkte[p], t);
+    const Strecke hq = quer.durch(punkte[q], t);
+    // A case with a meeting point needs a point computed here and now.
+    if (segmenteSchneiden(s, hq) && schnittpunktBerechnen(s, hq, x) && abstand(punkte[q], x) < t)
+        return 2;
+    const Strecke zurueck{punkte[q], punkte[q - 1]};
+    if (segmenteSchneiden(zurueck, hp) && schnittpunktBerechnen(zurueck, hp, x) &&
+        abstand(punkte[p], x) < t)
+        return 3;
+    return 0;
+}
+
+// Cuts the loop between P[p] and P[q] off; returns how many points went.
+Index schneide(Punkt* punkte, Index& n, Index p, Index q, int fall, Punkt x) {
+    Index m = q - p - 1;
+    if (fall != 1) {
+        punkte[q - 1] = x;
+        m = q - p - 2;
+    }
+    n = entferneNach(punkte, n, p, m);
+    return m;
+}
+
+// The reference: every q behind every p.
+Index kleineFlaechenAllePaare(Punkt* punkte, Index n, double t, double minFlaeche) {
+    Index p = 0;
+    while (p < n - 3) {
+        // The reference segment: after a cut it stays that of the earlier p.
+        const Strecke s{punkte[p], punkte[p + 1]};
+        const Querrichtung quer(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
+        Index q = p + 2;
+        while (q < n - 1) {
+            Punkt x{0, 0};
+            const int fall = fallBei(punkte, p, q, s, quer, t, x);
+            if (fall > 0 &&
+                schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche) {
+                schneide(punkte, n, p, q, fall, x);
+                ++p;
+                q = p + 2;
+                continue;
+            }
+            ++q;
+        }
+        ++p;
+    }
+    return n;
+}
+
+// Only a q whose point lies within t of the reference segment or of P[p], or whose segment
+// q-1..q passes within t of P[p], can be a case; those are taken from a grid of the segments,
+// in ascending q. The array itself moves exactly as in the reference (a cut moves the rest down
+// in both), and the grid follows by ids: a table from id to place is moved along with the
+// points, removed ids drop out, and the segments a cut creates are entered anew (entries of
+// changed segments stay behind as harmless extra candidates). False when the input is not for
+// the grid.
+bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
+    if (!(t > 0) || !(minFlaeche > 0))
+        return true; // no case can arise, or no loop is small enough: nothing is cut
+    Rahmen r;
+    if (std::isinf(t) || !handlich(punkte, 0, n, r))
+        return false;
+    const double reich = t * (1 + 1e-9) + spielraum(r.betrag());
+    double laengen = 0;
+    for (Index i = 1; i < n; ++i)
+        laengen += std::max(std::fabs(punkte[i].x - punkte[i - 1].x),
+                            std::fabs(punkte[i].y - punkte[i - 1].y));
+    const Raster g(r, std::max(zellgroesse(r, n, laengen), reich), n);
+    const double h = g.groesse();
+    const double spiel = spielraum(r.betrag());
+    std::vector<std::vector<std::int32_t>> zellen(static_cast<std::size_t>(g.zellen()));
+    std::vector<Index> stelleVon(static_cast<std::size_t>(n));
+    std::vector<std::int32_t> idAn(static_cast<std::size_t>(n));
+    // Segment ending at place i under the id of its end point (place 0: the point alone).
+    const auto trageEin = [&](Index i) {
+        const auto id = idAn[static_cast<std::size_t>(i)];
+        stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, [&](const Rahmen& k) {
+            g.fuerZellen(k, [&](Index z) {
+                auto& l = zellen[static_cast<std::size_t>(z)];
+                if (l.empty() || l.back() != id)
+                    l.push_back(id);
+            });
+        });
+    };
+    for (Index i = 0; i < n; ++i) {
+        idAn[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(i);
+        stelleVon[static_cast<std::size_t>(i)] = i;
+        trageEin(i);
+    }
+    Kandidaten kand(n);
+    std::vector<Index> stellen;
+    const auto sammle = [&](Index p, const Strecke& s) {
+        kand.neueRunde();
+        const auto nimm = [&](Index z) {
+            for (const std::int32_t id : zellen[static_cast<std::size_t>(z)])
+                kand.nimm(id);
+        };
+        stueckweise(s.a, s.b, h, reich, [&](const Rahmen& k) { g.fuerZellen(k, nimm); });
+        const Punkt pp = punkte[p];
+        g.fuerZellen(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich}, nimm);
+        stellen.clear();
+        for (const Index id : kand.sortiert()) {
+            const Index q = stelleVon[static_cast<std::size_t>(id)];
+            if (q >= p + 2 && q < n - 1)
+                stellen.push_back(q);
+        }
+        // Ids keep the order of the places, so the places are ascending already.
+    };
+    Index p = 0;
+    while (p < n - 3) {
+        const Strecke s{punkte[p], punkte[p + 1]};
+        const Querrichtung quer(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
+        sammle(p, s);
+        for (std::size_t k = 0; k < stellen.size(); ++k) {
+            const Index q = stellen[k];
+            Punkt x{0, 0};
+            const int fall = fallBei(punkte, p, q, s, quer, t, x);
+            if (fall == 0 ||
+                !(schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche))
+                continue;
+            const Index nVorher = n;
+            const Index m = schneide(punkte, n, p, q, fall, x);
+            for (Index i = p + 1; i <= p + m; ++i)
+                stelleVon[static_cast<std::size_t>(idAn[static_cast<std::size_t>(i)])] = -1;
+            for (Index i = p + 1; i < nVorher - m; ++i) {
+                idAn[static_cast<std::size_t>(i)] = idAn[static_cast<std::size_t>(i + m)];
+                stelleVon[static_cast<std::size_t>(idAn[static_cast<std::size_t>(i)])] = i;
+            }
+            trageEin(p + 1);
+            if (fall != 1 && p + 2 < n)
+                trageEin(p + 2);
+            ++p;
+            // The inner step goes on with the new p and the old reference segment.
+            sammle(p, s);
+            k = static_cast<std::size_t>(-1); // from the first candidate again
+        }
+        ++p;
+    }
+    return true;
+}
+
+} // namespace
+
 extern "C" TRELVIK_API int32_t entferneKleineFlaechen(Punkt* punkte, int32_t anzahl, double t,
                                                       double minFlaeche) {
     if (anzahl < 0)
@@ -75,47 +267,8 @@ extern "C" TRELVIK_API int32_t entferneKleineFlaechen(Punkt* punkte, int32_t anz
         return anzahl;
     Index n = anzahl;
     try {
-        Index p = 0;
-        while (p < n - 3) {
-            // The reference segment: after a cut it stays that of the earlier p.
-            const Strecke s{punkte[p], punkte[p + 1]};
-            const Querrichtung quer(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
-            Index q = p + 2;
-            while (q < n - 1) {
-                int fall = 0;
-                Punkt x{0, 0};
-                if (abstand(punkte[p], punkte[q]) < t) {
-                    fall = 1;
-                } else {
-                    const Strecke hp = quer.durch(punkte[p], t);
-                    const Strecke hq = quer.durch(punkte[q], t);
-                    // A case with a meeting point needs a point computed here and now.
-                    if (segmenteSchneiden(s, hq) && schnittpunktBerechnen(s, hq, x) &&
-                        abstand(punkte[q], x) < t)
-                        fall = 2;
-                    if (fall == 0) {
-                        const Strecke zurueck{punkte[q], punkte[q - 1]};
-                        if (segmenteSchneiden(zurueck, hp) &&
-                            schnittpunktBerechnen(zurueck, hp, x) && abstand(punkte[p], x) < t)
-                            fall = 3;
-                    }
-                }
-                if (fall > 0 &&
-                    schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche) {
-                    Index m = q - p - 1;
-                    if (fall != 1) {
-                        punkte[q - 1] = x;
-                        m = q - p - 2;
-                    }
-                    n = entferneNach(punkte, n, p, m);
-                    ++p;
-                    q = p + 2;
-                    continue;
-                }
-                ++q;
-            }
-            ++p;
-        }
+        if (!nimmIndex(n) || !kleineFlaechenIndex(punkte, n, t, minFlaeche))
+            n = kleineFlaechenAllePaare(punkte, n, t, minFlaeche);
     } catch (...) {
     }
     return static_cast<int32_t>(n);

@@ -1,5 +1,6 @@
 // Area, perimeter and the shortest distance within one part.
 #include "intern.h"
+#include "raster.h"
 
 #include <algorithm>
 #include <vector>
@@ -43,6 +44,160 @@ struct Kasten {
     double xMin, xMax, yMin, yMax;
 };
 
+// The box of segment a-b enlarged by 2t: a point strictly inside is measured against it.
+Kasten segmentKasten(Punkt a, Punkt b, double t) {
+    return {std::min(a.x, b.x) - 2 * t, std::max(a.x, b.x) + 2 * t, std::min(a.y, b.y) - 2 * t,
+            std::max(a.y, b.y) + 2 * t};
+}
+
+bool strengInnen(Punkt p, const Kasten& k) {
+    return p.x > k.xMin && p.x < k.xMax && p.y > k.yMin && p.y < k.yMax;
+}
+
+// Distance of the vertex pair r < j, computed as the pair loop computes it.
+double paarAbstand(const Punkt* punkte, Index r, Index j) {
+    const double dx = punkte[j].x - punkte[r].x;
+    const double dy = punkte[j].y - punkte[r].y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Vertex r against segment j: lowers the running minimum when the foot lies on the segment.
+void gegenSegment(const Punkt* punkte, Index r, Index j, double& kleinste, Punkt& ort) {
+    const Strecke s{punkte[j - 1], punkte[j]};
+    Punkt fuss;
+    const double d = lotBerechnen(s, punkte[r], fuss);
+    // A foot outside the segment cannot win.
+    if (d < kleinste && lotAufStrecke(s, fuss, kleinste)) {
+        kleinste = d;
+        ort = punkte[r];
+    }
+}
+
+// The reference: every vertex pair, then every vertex against every non-adjacent segment.
+double laengeAllePaare(const Punkt* punkte, Index n, double t, Punkt& ort) {
+    std::vector<Kasten> kaesten(static_cast<std::size_t>(n) + 1);
+
+    // The square root is taken only for a square below the best square: sqrt is monotonic,
+    // so no pair that could win is passed over.
+    double kleinste = 0;
+    double kleinsteQuadrat = 0;
+    bool erstes = true;
+    ort = punkte[0];
+    for (Index r = 0; r < n; ++r) {
+        const Punkt pr = punkte[r];
+        for (Index j = r + 1; j <= n; ++j) {
+            const double dx = punkte[j].x - pr.x;
+            const double dy = punkte[j].y - pr.y;
+            const double quadrat = dx * dx + dy * dy;
+            if (erstes || quadrat < kleinsteQuadrat) {
+                const double d = std::sqrt(quadrat);
+                if (erstes || d < kleinste) {
+                    kleinste = d;
+                    kleinsteQuadrat = quadrat;
+                    ort = pr;
+                }
+            }
+            erstes = false;
+        }
+    }
+
+    for (Index j = 1; j <= n; ++j)
+        kaesten[static_cast<std::size_t>(j)] = segmentKasten(punkte[j - 1], punkte[j], t);
+
+    // Vertex to non-adjacent segment, only within the enlarged box of the segment.
+    for (Index r = 0; r <= n; ++r) {
+        const Punkt pr = punkte[r];
+        for (Index j = 1; j <= n; ++j) {
+            if (j == r || j - 1 == r)
+                continue;
+            if (!strengInnen(pr, kaesten[static_cast<std::size_t>(j)]))
+                continue;
+            gegenSegment(punkte, r, j, kleinste, ort);
+        }
+    }
+    return kleinste;
+}
+
+// The closest vertex pair from a grid whose cells grow until the pair found is certainly the
+// closest (ties: the first pair in loop order), then the segment pass over the vertices that
+// lie within that distance of a segment, in the loop's order. False when the coordinates are
+// not for the grid.
+bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt& ort) {
+    Rahmen rahmen;
+    if (!handlich(punkte, 0, n + 1, rahmen))
+        return false;
+    const double spiel = spielraum(rahmen.betrag());
+    const auto punktKasten = [&](Index id, auto&& melde) {
+        melde(Rahmen{punkte[id].x, punkte[id].x, punkte[id].y, punkte[id].y});
+    };
+
+    const double nn = static_cast<double>(n);
+    Index bestR = 0;
+    Index bestJ = 1;
+    double best = paarAbstand(punkte, 0, 1);
+    double h = zellgroesse(rahmen, n + 1, 0);
+    for (;;) {
+        const Raster g(rahmen, h, n + 1);
+        const Zellliste liste(g, n + 1, punktKasten);
+        if (liste.paarLast() > nn * nn / 4)
+            return false; // the points lie on top of each other: the plain loop is faster
+        const double w = g.groesse();
+        for (Index r = 0; r <= n; ++r) {
+            const Punkt p = punkte[r];
+            g.fuerZellen(Rahmen{p.x - w, p.x + w, p.y - w, p.y + w}, [&](Index z) {
+                liste.fuer(z, [&](Index j) {
+                    if (j <= r)
+                        return;
+                    const double d = paarAbstand(punkte, r, j);
+                    if (d < best || (d == best && (r < bestR || (r == bestR && j < bestJ)))) {
+                        best = d;
+                        bestR = r;
+                        bestJ = j;
+                    }
+                });
+            });
+        }
+        // Every pair not looked at is more than one cell apart in x or y.
+        if (g.zellen() == 1 || best * (1 + 1e-9) + spiel < w)
+            break;
+        h = 2 * w;
+    }
+    kleinste = best;
+    ort = punkte[bestR];
+    if (!(kleinste > 0))
+        return true; // no distance is below 0
+
+    const double reich = kleinste * (1 + 1e-9) + spiel;
+    const Raster g(rahmen, std::max(zellgroesse(rahmen, n + 1, 0), reich), n + 1);
+    const Zellliste liste(g, n + 1, punktKasten);
+    Kandidaten kand(n + 1);
+    Kandidaten zellen(g.zellen());
+    // (r, j) as one key, r in the high half: sorting the keys gives the loop order.
+    std::vector<std::uint64_t> paare;
+    for (Index j = 1; j <= n; ++j) {
+        kand.neueRunde();
+        zellen.neueRunde();
+        stueckweise(punkte[j - 1], punkte[j], g.groesse(), reich, [&](const Rahmen& k) {
+            g.fuerZellen(k, [&](Index z) {
+                if (zellen.erstmals(z))
+                    liste.fuer(z, [&](Index r) {
+                    if (r != j && r != j - 1)
+                        kand.nimm(r);
+                });
+            });
+        });
+        const Kasten k = segmentKasten(punkte[j - 1], punkte[j], t);
+        for (const Index r : kand.sortiert())
+            if (strengInnen(punkte[r], k))
+                paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
+    }
+    std::sort(paare.begin(), paare.end());
+    for (const std::uint64_t paar : paare)
+        gegenSegment(punkte, static_cast<Index>(paar >> 32),
+                     static_cast<Index>(paar & 0xffffffffu), kleinste, ort);
+    return true;
+}
+
 } // namespace
 
 extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzter, Punkt* stelle,
@@ -56,59 +211,10 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
     }
     try {
         const Index n = letzter;
-        std::vector<Kasten> kaesten(static_cast<std::size_t>(n) + 1);
-
-        // Vertex pairs. The square root is taken only for a square below the best square:
-        // sqrt is monotonic, so no pair that could win is passed over.
         double kleinste = 0;
-        double kleinsteQuadrat = 0;
-        bool erstes = true;
         Punkt ort = punkte[0];
-        for (Index r = 0; r < n; ++r) {
-            const Punkt pr = punkte[r];
-            for (Index j = r + 1; j <= n; ++j) {
-                const double dx = punkte[j].x - pr.x;
-                const double dy = punkte[j].y - pr.y;
-                const double quadrat = dx * dx + dy * dy;
-                if (erstes || quadrat < kleinsteQuadrat) {
-                    const double d = std::sqrt(quadrat);
-                    if (erstes || d < kleinste) {
-                        kleinste = d;
-                        kleinsteQuadrat = quadrat;
-                        ort = pr;
-                    }
-                }
-                erstes = false;
-            }
-        }
-
-        for (Index j = 1; j <= n; ++j) {
-            const Punkt a = punkte[j - 1];
-            const Punkt b = punkte[j];
-            kaesten[static_cast<std::size_t>(j)] = {
-                std::min(a.x, b.x) - 2 * t, std::max(a.x, b.x) + 2 * t, std::min(a.y, b.y) - 2 * t,
-                std::max(a.y, b.y) + 2 * t};
-        }
-
-        // Vertex to non-adjacent segment, only within the enlarged box of the segment.
-        for (Index r = 0; r <= n; ++r) {
-            const Punkt pr = punkte[r];
-            for (Index j = 1; j <= n; ++j) {
-                if (j == r || j - 1 == r)
-                    continue;
-                const Kasten& k = kaesten[static_cast<std::size_t>(j)];
-                if (!(pr.x > k.xMin && pr.x < k.xMax && pr.y > k.yMin && pr.y < k.yMax))
-                    continue;
-                const Strecke s{punkte[j - 1], punkte[j]};
-                Punkt fuss;
-                const double d = lotBerechnen(s, pr, fuss);
-                // A foot outside the segment cannot win.
-                if (d < kleinste && lotAufStrecke(s, fuss, kleinste)) {
-                    kleinste = d;
-                    ort = pr;
-                }
-            }
-        }
+        if (!nimmIndex(n) || !laengeIndex(punkte, n, t, kleinste, ort))
+            kleinste = laengeAllePaare(punkte, n, t, ort);
         setze(stelle, ort);
         return kleinste;
     } catch (...) {

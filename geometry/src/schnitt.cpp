@@ -1,7 +1,9 @@
 // Segment intersection, perpendiculars and the two crossing/contact tests.
 #include "intern.h"
+#include "raster.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace trelvik::geometrie {
@@ -99,6 +101,115 @@ bool lotUnter(const Strecke& s, Punkt p, double grenze, double& d) {
 
 using namespace trelvik::geometrie;
 
+namespace {
+
+// What the pair loop of the self-intersection test leaves behind.
+struct Kreuzungen {
+    int32_t anzahl = 0;
+    bool berechnet = false;
+    Punkt kreuzung{0, 0};
+    Index letztesP = 0;
+    Index letztesJ = 0;
+
+    // Segment p against segment j, both relative to p0, found intersecting.
+    void zaehle(Index p, Index j, const Strecke& sp, const Strecke& sj, Punkt p0) {
+        ++anzahl;
+        letztesP = p;
+        letztesJ = j;
+        Punkt x;
+        if (schnittpunktBerechnen(sp, sj, x)) {
+            kreuzung = {x.x + p0.x, x.y + p0.y};
+            berechnet = true;
+        }
+    }
+};
+
+// The reference: every pair of non-adjacent segments.
+Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
+    const Punkt p0 = punkte[0];
+    Kreuzungen k;
+    for (Index p = 1; p < n; ++p) {
+        const Strecke sp{relativ(punkte[p], p0), relativ(punkte[p - 1], p0)};
+        // drehsinn of segment p against P[j] serves as C for pair j and as D for pair j+1.
+        Punkt vorher = relativ(punkte[p + 1], p0);
+        int drehVorher = drehsinn(sp.a, sp.b, vorher);
+        for (Index j = p + 2; j <= n; ++j) {
+            const Punkt aktuell = relativ(punkte[j], p0);
+            const int dreh = drehsinn(sp.a, sp.b, aktuell);
+            const Strecke sj{aktuell, vorher};
+            const int drehD = drehVorher;
+            vorher = aktuell;
+            drehVorher = dreh;
+            if (p == 1 && j == n && art != 3)
+                continue; // first and last segment of a ring share the closing point
+            if (dreh * drehD > 0 || drehsinn(sj.a, sj.b, sp.a) * drehsinn(sj.a, sj.b, sp.b) > 0)
+                continue;
+            k.zaehle(p, j, sp, sj, p0);
+        }
+    }
+    return k;
+}
+
+// Only segments whose boxes share a grid cell can intersect; those pairs are replayed per p in
+// ascending j. False when the coordinates are not for the grid.
+bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) {
+    Rahmen r;
+    if (!handlich(punkte, 0, n + 1, r))
+        return false;
+    const Punkt p0 = punkte[0];
+    std::vector<Punkt> rel(static_cast<std::size_t>(n) + 1);
+    Rahmen rr;
+    double laengen = 0;
+    for (Index i = 0; i <= n; ++i) {
+        rel[static_cast<std::size_t>(i)] = relativ(punkte[i], p0);
+        rr.nimm(rel[static_cast<std::size_t>(i)]);
+        if (i > 0)
+            laengen += std::max(std::fabs(punkte[i].x - punkte[i - 1].x),
+                                std::fabs(punkte[i].y - punkte[i - 1].y));
+    }
+    const auto q = [&](Index i) { return rel[static_cast<std::size_t>(i)]; };
+    const double d = spielraum(std::max(r.betrag(), rr.betrag()));
+    const Raster g(rr, zellgroesse(rr, n, laengen), n);
+    const double h = g.groesse();
+    // Id s - 1 is segment s.
+    const Zellliste liste(g, n, [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
+    const double nn = static_cast<double>(n);
+    if (liste.paarLast() > nn * nn / 4)
+        return false; // everything lies on top of everything: the plain loop is faster
+    const Geradenliste geraden(
+        n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag());
+    Kandidaten kand(n + 1);
+    Kandidaten zellen(g.zellen());
+    for (Index p = 1; p < n; ++p) {
+        kand.neueRunde();
+        zellen.neueRunde();
+        geraden.fuer(q(p - 1), q(p), [&](Index id) {
+            if (id + 1 >= p + 2)
+                kand.nimm(id + 1);
+        });
+        stueckweise(q(p - 1), q(p), h, d, [&](const Rahmen& kasten) {
+            g.fuerZellen(kasten, [&](Index z) {
+                if (zellen.erstmals(z))
+                    liste.fuer(z, [&](Index id) {
+                    if (id + 1 >= p + 2)
+                        kand.nimm(id + 1);
+                });
+            });
+        });
+        const Strecke sp{q(p), q(p - 1)};
+        for (const Index j : kand.sortiert()) {
+            if (p == 1 && j == n && art != 3)
+                continue;
+            const Strecke sj{q(j), q(j - 1)};
+            if (segmenteSchneiden(sp, sj))
+                k.zaehle(p, j, sp, sj, p0);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, int32_t* kreuzungen,
                                         int32_t* null1, int32_t* null2, double, int32_t art,
                                         Punkt* kreuzungspunkt) {
@@ -111,42 +222,15 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
     try {
         const Index n = letzter;
         const Punkt p0 = punkte[0];
-        int32_t anzahl = 0;
-        bool berechnet = false;
-        Punkt kreuzung{0, 0};
-        Index letztesP = 0;
-        Index letztesJ = 0;
-        for (Index p = 1; p < n; ++p) {
-            const Strecke sp{relativ(punkte[p], p0), relativ(punkte[p - 1], p0)};
-            // drehsinn of segment p against P[j] serves as C for pair j and as D for pair j+1.
-            Punkt vorher = relativ(punkte[p + 1], p0);
-            int drehVorher = drehsinn(sp.a, sp.b, vorher);
-            for (Index j = p + 2; j <= n; ++j) {
-                const Punkt aktuell = relativ(punkte[j], p0);
-                const int dreh = drehsinn(sp.a, sp.b, aktuell);
-                const Strecke sj{aktuell, vorher};
-                const int drehD = drehVorher;
-                vorher = aktuell;
-                drehVorher = dreh;
-                if (p == 1 && j == n && art != 3)
-                    continue; // first and last segment of a ring share the closing point
-                if (dreh * drehD > 0 || drehsinn(sj.a, sj.b, sp.a) * drehsinn(sj.a, sj.b, sp.b) > 0)
-                    continue;
-                ++anzahl;
-                letztesP = p;
-                letztesJ = j;
-                Punkt x;
-                if (schnittpunktBerechnen(sp, sj, x)) {
-                    kreuzung = {x.x + p0.x, x.y + p0.y};
-                    berechnet = true;
-                }
-            }
-        }
-        if (anzahl > 0 && !berechnet) {
+        Kreuzungen k;
+        if (!nimmIndex(n) || !polygonTestIndex(punkte, n, art, k))
+            k = polygonTestAllePaare(punkte, n, art);
+        Punkt kreuzung = k.kreuzung;
+        if (k.anzahl > 0 && !k.berechnet) {
             // No pair gave a computable point (collinear overlap, very short segments): name
             // a vertex of the last pair that lies on the other segment of that pair.
-            const Index p = letztesP;
-            const Index j = letztesJ;
+            const Index p = k.letztesP;
+            const Index j = k.letztesJ;
             const Strecke sp{relativ(punkte[p], p0), relativ(punkte[p - 1], p0)};
             const Strecke sj{relativ(punkte[j], p0), relativ(punkte[j - 1], p0)};
             const std::pair<Index, const Strecke*> kandidaten[] = {
@@ -158,13 +242,202 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
                     break;
                 }
         }
-        setze(kreuzungen, anzahl);
+        setze(kreuzungen, k.anzahl);
         setze(kreuzungspunkt, kreuzung);
     } catch (...) {
         setze(kreuzungen, int32_t{0});
         setze(kreuzungspunkt, Punkt{0, 0});
     }
 }
+
+namespace {
+
+// Flags and places of the ring contact test as its pair loop leaves them.
+struct Kontakt {
+    int32_t f = 0;
+    Punkt ortA{0, 0};
+    Punkt ortB{0, 0};
+};
+
+bool kreisePassen(const Segmentkreis& ka, const Segmentkreis& kb) {
+    const double r = ka.radius + kb.radius;
+    const double dx = ka.x - kb.x;
+    const double dy = ka.y - kb.y;
+    return r * r > dx * dx + dy * dy;
+}
+
+// Pair (p, q) whose circles passed; segments relative to A[0].
+void kontaktPaar(Kontakt& k, const Punkt* ringA, const Punkt* ringB, Index p, Index q,
+                 const Strecke& sa, const Strecke& sb, double t) {
+    if (k.f == 0)
+        k.ortB = ringB[q];
+    if ((k.f & 1) == 0) {
+        double d = 0;
+        if (punkteNah(sa.a, sb.b, t) || punkteNah(sa.b, sb.a, t) || punkteNah(sa.a, sb.a, t) ||
+            punkteNah(sa.b, sb.b, t)) {
+            k.f |= 1;
+            k.ortA = ringA[p];
+            k.ortB = ringB[q];
+        } else if (lotUnter(sa, sb.a, t, d) || lotUnter(sb, sa.a, t, d)) {
+            k.f |= 1;
+            k.ortA = ringA[p];
+            k.ortB = ringB[q];
+        } else if (lotUnter(sa, sb.b, t, d) || lotUnter(sb, sa.b, t, d)) {
+            k.f |= 1;
+            k.ortA = ringA[p];
+            k.ortB = ringB[q - 1];
+        }
+    }
+    if ((k.f & 2) == 0 && segmenteSchneiden(sa, sb)) {
+        k.f += 2;
+        k.ortA = ringA[p];
+        k.ortB = ringB[q];
+    }
+}
+
+// The reference: every pair of segments whose circles overlap.
+Kontakt kontaktAllePaare(const Punkt* ringA, Index na, const Segmentkreis* kreiseA,
+                         const Punkt* ringB, Index nb, const Segmentkreis* kreiseB, double t) {
+    const Punkt a0 = ringA[0];
+    Kontakt k;
+    for (Index p = 1; p < na && k.f != 3; ++p) {
+        if (k.f == 0)
+            k.ortA = ringA[p];
+        if (nb < 2)
+            continue;
+        const Strecke sa{relativ(ringA[p], a0), relativ(ringA[p - 1], a0)};
+        for (Index q = 1; q < nb; ++q) {
+            if (!kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
+                continue;
+            const Strecke sb{relativ(ringB[q], a0), relativ(ringB[q - 1], a0)};
+            kontaktPaar(k, ringA, ringB, p, q, sa, sb, t);
+            if (k.f == 3)
+                break;
+        }
+    }
+    return k;
+}
+
+// The last pair in loop order whose circles overlap (0 when none): where the place of B stays
+// when the rings neither touch nor cross.
+Index letzterKreisPaarQ(const Segmentkreis* kreiseA, Index na, const Segmentkreis* kreiseB,
+                        Index nb) {
+    Rahmen rb;
+    double betrag = 0;
+    bool endlich = true;
+    const auto kasten = [](const Segmentkreis& c, double spiel) {
+        const double r = std::fabs(c.radius) * (1 + 1e-9) + spiel;
+        return Rahmen{c.x - r, c.x + r, c.y - r, c.y + r};
+    };
+    for (Index i = 0; i + 1 < na; ++i)
+        endlich = endlich && handlich(kreiseA[i].x) && handlich(kreiseA[i].y) &&
+                  handlich(kreiseA[i].radius);
+    for (Index i = 0; i + 1 < nb; ++i) {
+        endlich = endlich && handlich(kreiseB[i].x) && handlich(kreiseB[i].y) &&
+                  handlich(kreiseB[i].radius);
+        betrag = std::max({betrag, std::fabs(kreiseB[i].x), std::fabs(kreiseB[i].y),
+                           std::fabs(kreiseB[i].radius)});
+        rb.nimm(kasten(kreiseB[i], 0));
+    }
+    for (Index i = 0; endlich && i + 1 < na; ++i)
+        betrag = std::max({betrag, std::fabs(kreiseA[i].x), std::fabs(kreiseA[i].y),
+                           std::fabs(kreiseA[i].radius)});
+    const double spiel = spielraum(betrag);
+    if (!endlich) {
+        // Circles the grid cannot take: scan from the end.
+        for (Index p = na - 1; p >= 1; --p)
+            for (Index q = nb - 1; q >= 1; --q)
+                if (kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
+                    return q;
+        return 0;
+    }
+    // Cells about as large as the circles of B, so that each circle covers a few cells.
+    double durchmesser = 0;
+    for (Index i = 0; i + 1 < nb; ++i)
+        durchmesser += 2 * std::fabs(kreiseB[i].radius);
+    durchmesser /= static_cast<double>(std::max<Index>(nb - 1, 1));
+    std::optional<Raster> g;
+    g.emplace(rb, std::max(zellgroesse(rb, nb, 0), durchmesser), nb);
+    const Zellliste liste(*g, nb - 1,
+                          [&](Index id, auto&& melde) { melde(kasten(kreiseB[id], spiel)); });
+    Kandidaten kand(nb);
+    for (Index p = na - 1; p >= 1; --p) {
+        kand.neueRunde();
+        g->fuerZellen(kasten(kreiseA[p - 1], spiel),
+                      [&](Index z) { liste.fuer(z, [&](Index id) { kand.nimm(id + 1); }); });
+        Index bester = 0;
+        for (const Index q : kand.sortiert())
+            if (kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
+                bester = q;
+        if (bester > 0)
+            return bester;
+    }
+    return 0;
+}
+
+// Contact and crossing need the segments within 1.5 t (or touching); only such pairs are
+// replayed, in loop order. False when the input is not for the grid.
+bool kontaktIndex(const Punkt* ringA, Index na, const Segmentkreis* kreiseA, const Punkt* ringB,
+                  Index nb, const Segmentkreis* kreiseB, double t, Kontakt& k) {
+    Rahmen ra, rb;
+    if (std::isinf(t) || nb < 2 || !handlich(ringA, 0, na, ra) || !handlich(ringB, 0, nb, rb))
+        return false;
+    const Punkt a0 = ringA[0];
+    std::vector<Punkt> relA(static_cast<std::size_t>(na)), relB(static_cast<std::size_t>(nb));
+    Rahmen rra, rrb;
+    double laengen = 0;
+    for (Index i = 0; i < na; ++i)
+        rra.nimm(relA[static_cast<std::size_t>(i)] = relativ(ringA[i], a0));
+    for (Index i = 0; i < nb; ++i) {
+        rrb.nimm(relB[static_cast<std::size_t>(i)] = relativ(ringB[i], a0));
+        if (i > 0)
+            laengen += std::max(std::fabs(ringB[i].x - ringB[i - 1].x),
+                                std::fabs(ringB[i].y - ringB[i - 1].y));
+    }
+    const double spiel =
+        spielraum(std::max({ra.betrag(), rb.betrag(), rra.betrag(), rrb.betrag()}));
+    const double reich = (t > 0 ? 1.5 * t : 0) + spiel;
+    if (reich > 0.25 * std::max(rrb.xMax - rrb.xMin, rrb.yMax - rrb.yMin))
+        return false; // a tolerance that spans the ring: nearly every pair is a candidate
+    const auto a = [&](Index i) { return relA[static_cast<std::size_t>(i)]; };
+    const auto b = [&](Index i) { return relB[static_cast<std::size_t>(i)]; };
+    const Raster g(rrb, zellgroesse(rrb, nb, laengen), nb);
+    const double h = g.groesse();
+    const Zellliste liste(g, nb - 1, [&](Index id, auto&& melde) { stueckweise(b(id), b(id + 1), h, spiel, melde); });
+    const Geradenliste geraden(
+        nb - 1, [&](Index id) { return b(id); }, [&](Index id) { return b(id + 1); },
+        std::max(rra.betrag(), rrb.betrag()));
+    Kandidaten kand(nb);
+    Kandidaten zellen(g.zellen());
+    for (Index p = 1; p < na && k.f != 3; ++p) {
+        if (k.f == 0)
+            k.ortA = ringA[p];
+        kand.neueRunde();
+        zellen.neueRunde();
+        geraden.fuer(a(p - 1), a(p), [&](Index id) { kand.nimm(id + 1); });
+        stueckweise(a(p - 1), a(p), h, reich, [&](const Rahmen& kasten) {
+            g.fuerZellen(kasten, [&](Index z) {
+                if (zellen.erstmals(z))
+                    liste.fuer(z, [&](Index id) { kand.nimm(id + 1); });
+            });
+        });
+        const Strecke sa{a(p), a(p - 1)};
+        for (const Index q : kand.sortiert()) {
+            if (!kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
+                continue;
+            kontaktPaar(k, ringA, ringB, p, q, sa, Strecke{b(q), b(q - 1)}, t);
+            if (k.f == 3)
+                break;
+        }
+    }
+    if (k.f == 0) {
+        const Index q = letzterKreisPaarQ(kreiseA, na, kreiseB, nb);
+        k.ortB = q > 0 ? ringB[q] : Punkt{0, 0};
+    }
+    return true;
+}
+
+} // namespace
 
 extern "C" TRELVIK_API int32_t MultiPolygonTest(const Punkt* ringA, int32_t anzahlA,
                                                 const Segmentkreis* kreiseA, const Punkt* ringB,
@@ -175,59 +448,16 @@ extern "C" TRELVIK_API int32_t MultiPolygonTest(const Punkt* ringA, int32_t anza
     if (ringA == nullptr || anzahlA < 2)
         return 0;
     try {
-        const Punkt a0 = ringA[0];
-        int32_t f = 0;
-        Punkt ortA{0, 0};
-        Punkt ortB{0, 0};
         const Index na = anzahlA;
         // Without a segment of B (or its arrays) the pair loop is empty.
         const Index nb = ringB != nullptr && kreiseA != nullptr && kreiseB != nullptr ? anzahlB : 0;
-        for (Index p = 1; p < na && f != 3; ++p) {
-            if (f == 0)
-                ortA = ringA[p];
-            if (nb < 2)
-                continue;
-            const Strecke sa{relativ(ringA[p], a0), relativ(ringA[p - 1], a0)};
-            const Segmentkreis& ka = kreiseA[p - 1];
-            for (Index q = 1; q < nb; ++q) {
-                const Segmentkreis& kb = kreiseB[q - 1];
-                const double r = ka.radius + kb.radius;
-                const double dx = ka.x - kb.x;
-                const double dy = ka.y - kb.y;
-                if (!(r * r > dx * dx + dy * dy))
-                    continue;
-                if (f == 0)
-                    ortB = ringB[q];
-                const Strecke sb{relativ(ringB[q], a0), relativ(ringB[q - 1], a0)};
-                if ((f & 1) == 0) {
-                    double d = 0;
-                    if (punkteNah(sa.a, sb.b, t) || punkteNah(sa.b, sb.a, t) ||
-                        punkteNah(sa.a, sb.a, t) || punkteNah(sa.b, sb.b, t)) {
-                        f |= 1;
-                        ortA = ringA[p];
-                        ortB = ringB[q];
-                    } else if (lotUnter(sa, sb.a, t, d) || lotUnter(sb, sa.a, t, d)) {
-                        f |= 1;
-                        ortA = ringA[p];
-                        ortB = ringB[q];
-                    } else if (lotUnter(sa, sb.b, t, d) || lotUnter(sb, sa.b, t, d)) {
-                        f |= 1;
-                        ortA = ringA[p];
-                        ortB = ringB[q - 1];
-                    }
-                }
-                if ((f & 2) == 0 && segmenteSchneiden(sa, sb)) {
-                    f += 2;
-                    ortA = ringA[p];
-                    ortB = ringB[q];
-                }
-                if (f == 3)
-                    break;
-            }
-        }
-        setze(punktA, ortA);
-        setze(punktB, ortB);
-        return f;
+        Kontakt k;
+        if (!nimmIndex(std::min(na, nb)) ||
+            !kontaktIndex(ringA, na, kreiseA, ringB, nb, kreiseB, t, k))
+            k = kontaktAllePaare(ringA, na, kreiseA, ringB, nb, kreiseB, t);
+        setze(punktA, k.ortA);
+        setze(punktB, k.ortB);
+        return k.f;
     } catch (...) {
         setze(punktA, Punkt{0, 0});
         setze(punktB, Punkt{0, 0});

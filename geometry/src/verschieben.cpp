@@ -1,5 +1,6 @@
 // Pushing points apart that are closer than the minimum distance.
 #include "intern.h"
+#include "raster.h"
 
 #include <algorithm>
 #include <limits>
@@ -49,6 +50,147 @@ void wegSchieben(Punkt& b, Punkt f, double d, double t) {
     b = {b.x + weite * std::cos(g), b.y + weite * std::sin(g)};
 }
 
+// Pushes the pair apart when it is closer than t; the current coordinates of both are used.
+bool schiebePaar(Punkt& pi, Punkt& pj, double t) {
+    const double d = abstand(pj, pi);
+    // Only a distance known to be below t pushes: a NaN point must not turn its partners into
+    // NaN.
+    if (!(d < t))
+        return false;
+    const double phi = std::atan2(pi.y - pj.y, pi.x - pj.x);
+    const double e = (t - d + zugabe) / 2;
+    const double ex = e * std::cos(phi);
+    const double ey = e * std::sin(phi);
+    pi = {pi.x + ex, pi.y + ey};
+    pj = {pj.x - ex, pj.y - ey};
+    return true;
+}
+
+// The points follow in a grid; for each i the partners within reach of its current place are
+// taken in ascending j, and after every push (which moves P[i]) the search starts again behind
+// that partner. False when the coordinates are not for the grid.
+bool laengeVerschiebenIndex(Punkt* punkte, Index n, double t) {
+    if (!(t > 0))
+        return true; // nothing is closer than that: no push
+    Rahmen r;
+    if (std::isinf(t) || !handlich(punkte, 0, n + 1, r))
+        return false;
+    double betrag = r.betrag();
+    const Raster g(r, std::max(zellgroesse(r, n + 1, 0), t), n + 1);
+    Punktliste liste(g, punkte, n + 1);
+    Kandidaten kand(n + 1);
+    for (Index i = 0; i < n; ++i) {
+        Index ab = i + 1;
+        bool weiter = true;
+        while (weiter) {
+            weiter = false;
+            const double reich = t * (1 + 1e-9) + spielraum(betrag);
+            const Punkt p = punkte[i];
+            kand.neueRunde();
+            liste.fuer(Rahmen{p.x - reich, p.x + reich, p.y - reich, p.y + reich}, [&](Index j) {
+                if (j >= ab)
+                    kand.nimm(j);
+            });
+            for (const Index j : kand.sortiert())
+                if (schiebePaar(punkte[i], punkte[j], t)) {
+                    liste.bewegt(i, punkte[i]);
+                    liste.bewegt(j, punkte[j]);
+                    betrag = std::max({betrag, std::fabs(punkte[i].x), std::fabs(punkte[i].y),
+                                       std::fabs(punkte[j].x), std::fabs(punkte[j].y)});
+                    ab = j + 1;
+                    weiter = true;
+                    break;
+                }
+        }
+    }
+    return true;
+}
+
+// One pair of the ring push: B[q] and B[q-1] leave segment sa of A when their feet lie on it
+// closer than t; the circles around moved points follow. True when a point moved.
+bool schiebeVonSegment(const Strecke& sa, const Segmentkreis& a, Punkt* ringB, Index nb, Index q,
+                       std::vector<Segmentkreis>& kreiseB, double t) {
+    const Segmentkreis& b = kreiseB[static_cast<std::size_t>(q - 1)];
+    const double r = a.radius + b.radius;
+    const double dx = a.x - b.x;
+    const double dy = a.y - b.y;
+    if (!(r * r > dx * dx + dy * dy))
+        return false;
+    Punkt f1;
+    Punkt f2;
+    const double d1 = lotBerechnen(sa, ringB[q], f1);
+    const double d2 = lotBerechnen(sa, ringB[q - 1], f2);
+    // A foot outside the segment never asks for a push.
+    const bool schiebe1 = d1 < t && lotAufStrecke(sa, f1, t);
+    const bool schiebe2 = d2 < t && lotAufStrecke(sa, f2, t);
+    if (schiebe1)
+        wegSchieben(ringB[q], f1, d1, t);
+    if (schiebe2)
+        wegSchieben(ringB[q - 1], f2, d2, t);
+    if (!schiebe1 && !schiebe2)
+        return false;
+    // Only the circles that touch a moved point change; the box is not tested again, so it
+    // needs no update.
+    for (Index k = std::max<Index>(q - 2, 0); k <= q && k + 1 < nb; ++k)
+        kreiseB[static_cast<std::size_t>(k)] = kreisVon(ringB, k, t);
+    return true;
+}
+
+// Only pairs with B[q] or B[q-1] within t of the segment of A can push; the points of B follow
+// in a grid as they move. After a push at q the pair q+1 shares the moved B[q] and is taken as
+// well. False when the coordinates are not for the grid.
+bool ringVerschiebenIndex(const Punkt* ringA, Index na, Punkt* ringB, Index nb,
+                          const std::vector<Segmentkreis>& kreiseA,
+                          std::vector<Segmentkreis>& kreiseB, double t) {
+    if (!(t > 0))
+        return true; // no distance is below that: no push
+    Rahmen ra, rb;
+    if (std::isinf(t) || !handlich(ringA, 0, na, ra) || !handlich(ringB, 0, nb, rb))
+        return false;
+    double betrag = std::max(ra.betrag(), rb.betrag());
+    const Raster g(rb, std::max(zellgroesse(rb, nb, 0), t), nb);
+    Punktliste liste(g, ringB, nb);
+    Kandidaten kand(nb + 1);
+    for (Index p = 1; p < na; ++p) {
+        const Strecke sa{ringA[p], ringA[p - 1]};
+        const Segmentkreis& a = kreiseA[static_cast<std::size_t>(p - 1)];
+        const double reich = t * (1 + 1e-9) + spielraum(betrag);
+        kand.neueRunde();
+        stueckweise(sa.a, sa.b, g.groesse(), reich, [&](const Rahmen& k) {
+            liste.fuer(k, [&](Index i) {
+                if (i >= 1)
+                    kand.nimm(i);
+                if (i + 1 < nb)
+                    kand.nimm(i + 1);
+            });
+        });
+        const std::vector<Index> reihe = kand.sortiert();
+        std::size_t k = 0;
+        Index erzwungen = 0;
+        for (;;) {
+            Index q;
+            if (erzwungen > 0 && (k >= reihe.size() || erzwungen < reihe[k])) {
+                q = erzwungen;
+            } else if (k < reihe.size()) {
+                q = reihe[k++];
+            } else {
+                break;
+            }
+            if (q == erzwungen)
+                erzwungen = 0;
+            if (schiebeVonSegment(sa, a, ringB, nb, q, kreiseB, t)) {
+                liste.bewegt(q, ringB[q]);
+                liste.bewegt(q - 1, ringB[q - 1]);
+                betrag = std::max({betrag, std::fabs(ringB[q].x), std::fabs(ringB[q].y),
+                                   std::fabs(ringB[q - 1].x), std::fabs(ringB[q - 1].y)});
+                if (q + 1 < nb)
+                    erzwungen = q + 1;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" TRELVIK_API void LaengeVerschieben(Punkt* punkte, int32_t letzter, double t) {
@@ -56,22 +198,11 @@ extern "C" TRELVIK_API void LaengeVerschieben(Punkt* punkte, int32_t letzter, do
         return;
     try {
         const Index n = letzter;
+        if (nimmIndex(n) && laengeVerschiebenIndex(punkte, n, t))
+            return;
         for (Index i = 0; i < n; ++i)
-            for (Index j = i + 1; j <= n; ++j) {
-                Punkt& pi = punkte[i];
-                Punkt& pj = punkte[j];
-                const double d = abstand(pj, pi);
-                // Only a distance known to be below t pushes: a NaN point must not turn its
-                // partners into NaN.
-                if (!(d < t))
-                    continue;
-                const double phi = std::atan2(pi.y - pj.y, pi.x - pj.x);
-                const double e = (t - d + zugabe) / 2;
-                const double ex = e * std::cos(phi);
-                const double ey = e * std::sin(phi);
-                pi = {pi.x + ex, pi.y + ey};
-                pj = {pj.x - ex, pj.y - ey};
-            }
+            for (Index j = i + 1; j <= n; ++j)
+                schiebePaar(punkte[i], punkte[j], t);
     } catch (...) {
     }
 }
@@ -90,34 +221,14 @@ extern "C" TRELVIK_API void MultiPolygonVerschieben(const Punkt* ringA, int32_t 
         const Kasten kb = kastenVon(ringB, nb, t);
         if (!(kb.xMin < ka.xMax && kb.xMax > ka.xMin && kb.yMin < ka.yMax && kb.yMax > ka.yMin))
             return;
+        if (nimmIndex(std::min(na, nb)) &&
+            ringVerschiebenIndex(ringA, na, ringB, nb, kreiseA, kreiseB, t))
+            return;
         for (Index p = 1; p < na; ++p) {
             const Strecke sa{ringA[p], ringA[p - 1]};
             const Segmentkreis& a = kreiseA[static_cast<std::size_t>(p - 1)];
-            for (Index q = 1; q < nb; ++q) {
-                const Segmentkreis& b = kreiseB[static_cast<std::size_t>(q - 1)];
-                const double r = a.radius + b.radius;
-                const double dx = a.x - b.x;
-                const double dy = a.y - b.y;
-                if (!(r * r > dx * dx + dy * dy))
-                    continue;
-                Punkt f1;
-                Punkt f2;
-                const double d1 = lotBerechnen(sa, ringB[q], f1);
-                const double d2 = lotBerechnen(sa, ringB[q - 1], f2);
-                // A foot outside the segment never asks for a push.
-                const bool schiebe1 = d1 < t && lotAufStrecke(sa, f1, t);
-                const bool schiebe2 = d2 < t && lotAufStrecke(sa, f2, t);
-                if (schiebe1)
-                    wegSchieben(ringB[q], f1, d1, t);
-                if (schiebe2)
-                    wegSchieben(ringB[q - 1], f2, d2, t);
-                if (schiebe1 || schiebe2) {
-                    // Only the circles that touch a moved point change; the box is not tested
-                    // again, so it needs no update.
-                    for (Index k = std::max<Index>(q - 2, 0); k <= q && k + 1 < nb; ++k)
-                        kreiseB[static_cast<std::size_t>(k)] = kreisVon(ringB, k, t);
-                }
-            }
+            for (Index q = 1; q < nb; ++q)
+                schiebeVonSegment(sa, a, ringB, nb, q, kreiseB, t);
         }
     } catch (...) {
     }

@@ -1,5 +1,6 @@
 // Removing narrow spikes and straight-line vertices from one part, in place.
 #include "intern.h"
+#include "raster.h"
 
 using namespace trelvik::geometrie;
 
@@ -16,6 +17,76 @@ void ziehZurueck(Punkt& spitze, const Strecke& flanke, const Strecke& quer, Punk
         spitze = x;
 }
 
+// The test of vertex `spitze` between `vor` and `nach`: 0 keep, 1 delete, 2 keep and count
+// (it may have been pulled back onto a flank, then `spitze` holds the new place).
+int pruefeSpitze(Punkt vor, Punkt& spitze, Punkt nach, double t) {
+    const double d = abstand(vor, nach);
+    const double a1 = std::atan2(nach.y - spitze.y, nach.x - spitze.x);
+    const double a2 = std::atan2(nach.y - vor.y, nach.x - vor.x);
+    if (d < t || std::fabs(a1 - a2) < richtungsSchwelle)
+        return 1;
+    const Querrichtung quer(a1);
+    const Strecke vorwaerts{spitze, nach};
+    const Strecke rueckwaerts{spitze, vor};
+    const Strecke querVor = quer.durch(vor, t);
+    const Strecke querNach = quer.durch(nach, t);
+    if (segmenteSchneiden(vorwaerts, querVor)) {
+        ziehZurueck(spitze, vorwaerts, querVor, vor, t);
+        return 2;
+    }
+    if (segmenteSchneiden(rueckwaerts, querNach)) {
+        ziehZurueck(spitze, rueckwaerts, querNach, nach, t);
+        return 2;
+    }
+    return 0;
+}
+
+// The reference: every deletion moves the rest of the array down by one.
+Index zungenVerschiebend(Punkt* punkte, Index n, double t, int32_t& zaehler) {
+    Index i = 1;
+    while (i < n - 2) {
+        const int ergebnis = pruefeSpitze(punkte[i - 1], punkte[i], punkte[i + 1], t);
+        if (ergebnis == 1) {
+            for (Index j = i; j <= n - 2; ++j)
+                punkte[j] = punkte[j + 1];
+            --n;
+            continue; // the next vertex now has this index
+        }
+        if (ergebnis == 2)
+            ++zaehler;
+        ++i;
+    }
+    return n;
+}
+
+// The same in one pass: kept points are written behind a reader (state: punkte[0, w) followed
+// by punkte[r, anzahl)), so a deletion costs O(1). The last point is never touched, and it is
+// what the moving version leaves in every place that falls off the end.
+Index zungenStroemend(Punkt* punkte, Index anzahl, double t, int32_t& zaehler) {
+    Index w = 1;
+    Index r = 1;
+    Index n = anzahl;
+    while (w < n - 2) {
+        Punkt spitze = punkte[r];
+        const int ergebnis = pruefeSpitze(punkte[w - 1], spitze, punkte[r + 1], t);
+        if (ergebnis == 1) {
+            ++r;
+            --n;
+            continue;
+        }
+        if (ergebnis == 2)
+            ++zaehler;
+        punkte[w++] = spitze;
+        ++r;
+    }
+    const Punkt letzter = punkte[anzahl - 1];
+    for (; r < anzahl; ++r)
+        punkte[w++] = punkte[r];
+    for (; w < anzahl; ++w)
+        punkte[w] = letzter;
+    return n;
+}
+
 } // namespace
 
 extern "C" TRELVIK_API int32_t entferneZungen(Punkt* punkte, int32_t anzahl, double t,
@@ -28,34 +99,8 @@ extern "C" TRELVIK_API int32_t entferneZungen(Punkt* punkte, int32_t anzahl, dou
     Index n = anzahl;
     int32_t zaehler = 0;
     try {
-        Index i = 1;
-        while (i < n - 2) {
-            const Punkt vor = punkte[i - 1];
-            const Punkt spitze = punkte[i];
-            const Punkt nach = punkte[i + 1];
-            const double d = abstand(vor, nach);
-            const double a1 = std::atan2(nach.y - spitze.y, nach.x - spitze.x);
-            const double a2 = std::atan2(nach.y - vor.y, nach.x - vor.x);
-            if (d < t || std::fabs(a1 - a2) < richtungsSchwelle) {
-                for (Index j = i; j <= n - 2; ++j)
-                    punkte[j] = punkte[j + 1];
-                --n;
-                continue; // the next vertex now has this index
-            }
-            const Querrichtung quer(a1);
-            const Strecke vorwaerts{spitze, nach};
-            const Strecke rueckwaerts{spitze, vor};
-            const Strecke querVor = quer.durch(vor, t);
-            const Strecke querNach = quer.durch(nach, t);
-            if (segmenteSchneiden(vorwaerts, querVor)) {
-                ziehZurueck(punkte[i], vorwaerts, querVor, vor, t);
-                ++zaehler;
-            } else if (segmenteSchneiden(rueckwaerts, querNach)) {
-                ziehZurueck(punkte[i], rueckwaerts, querNach, nach, t);
-                ++zaehler;
-            }
-            ++i;
-        }
+        n = nimmIndex(n) ? zungenStroemend(punkte, n, t, zaehler)
+                         : zungenVerschiebend(punkte, n, t, zaehler);
     } catch (...) {
     }
     setze(verschoben, zaehler);

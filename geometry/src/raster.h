@@ -1,0 +1,337 @@
+// Uniform grids that gather candidate pairs for the indexed routines. Every filter here is
+// conservative: it may name a pair that the all-pairs loop would not count, never the reverse,
+// so replaying that loop's order and arithmetic over the candidates gives its results bit for
+// bit.
+#pragma once
+
+#include "intern.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#pragma GCC visibility push(hidden)
+
+namespace trelvik::geometrie {
+
+// TRELVIK_BRUTE=1 forces the all-pairs reference, TRELVIK_BRUTE=0 the indexed path even for the
+// smallest parts; otherwise the size decides. Read at every call, so that one test program can
+// run both on the same input.
+inline bool nimmIndex(Index groesse) {
+    const char* wert = std::getenv("TRELVIK_BRUTE");
+    if (wert != nullptr && wert[0] != 0 && wert[1] == 0) {
+        if (wert[0] == '1')
+            return false;
+        if (wert[0] == '0')
+            return true;
+    }
+    return groesse > 48;
+}
+
+struct Rahmen {
+    double xMin = std::numeric_limits<double>::infinity();
+    double xMax = -std::numeric_limits<double>::infinity();
+    double yMin = std::numeric_limits<double>::infinity();
+    double yMax = -std::numeric_limits<double>::infinity();
+
+    void nimm(Punkt p) {
+        xMin = std::min(xMin, p.x);
+        xMax = std::max(xMax, p.x);
+        yMin = std::min(yMin, p.y);
+        yMax = std::max(yMax, p.y);
+    }
+    void nimm(const Rahmen& r) {
+        xMin = std::min(xMin, r.xMin);
+        xMax = std::max(xMax, r.xMax);
+        yMin = std::min(yMin, r.yMin);
+        yMax = std::max(yMax, r.yMax);
+    }
+    Rahmen weiter(double d) const { return {xMin - d, xMax + d, yMin - d, yMax + d}; }
+    double betrag() const {
+        return std::max({std::fabs(xMin), std::fabs(xMax), std::fabs(yMin), std::fabs(yMax)});
+    }
+};
+
+// Coordinates the grids can take: finite, small enough that squared differences stay finite,
+// and either 0 or large enough that no product of two differences underflows (an underflowed
+// product turns the orientation of far-apart points into "collinear"). Anything else takes the
+// all-pairs path, whose NaN, overflow and underflow behaviour is the reference.
+inline bool handlich(double c) {
+    const double b = std::fabs(c);
+    return b < 1e150 && (b == 0 || b > 1e-100);
+}
+inline bool handlich(const Punkt* p, Index von, Index bis, Rahmen& r) {
+    for (Index i = von; i < bis; ++i) {
+        if (!handlich(p[i].x) || !handlich(p[i].y))
+            return false;
+        r.nimm(p[i]);
+    }
+    return true;
+}
+
+// Slack for the rounding of the predicates at coordinates of this size: orders of magnitude
+// above any error of the double arithmetic involved, far below any distance that matters.
+inline double spielraum(double betrag) {
+    return 1e-9 * betrag + 1e-200;
+}
+
+// Cell size for n items over r, given the summed extent of the segments (0 for points): about
+// one item per cell, pieces of long segments not much more numerous than the items.
+inline double zellgroesse(const Rahmen& r, Index n, double laengen) {
+    const double w = r.xMax - r.xMin;
+    const double hh = r.yMax - r.yMin;
+    const double nn = static_cast<double>(std::max<Index>(n, 1));
+    double h = std::sqrt(w * hh / nn);
+    h = std::max({h, std::max(w, hh) / nn, laengen / (8 * nn)});
+    if (!(h > 0) || !std::isfinite(h))
+        h = 1;
+    return h;
+}
+
+// A grid over a frame; coordinates outside it fall into the border cells. The cell of a
+// coordinate is monotonic in it, so a point inside a box always lies in the box's cell range.
+class Raster {
+public:
+    Raster(const Rahmen& r, double h, Index n) : x0(r.xMin), y0(r.yMin), zelle(h) {
+        const double grenze = 4.0 * static_cast<double>(std::max<Index>(n, 1)) + 16;
+        for (;;) {
+            nx = static_cast<Index>(std::min((r.xMax - r.xMin) / zelle, 1e8)) + 1;
+            ny = static_cast<Index>(std::min((r.yMax - r.yMin) / zelle, 1e8)) + 1;
+            if (static_cast<double>(nx) * static_cast<double>(ny) <= grenze)
+                break;
+            zelle *= 1.5;
+        }
+    }
+    Index zellen() const { return nx * ny; }
+    double groesse() const { return zelle; }
+    Index zx(double x) const { return klemme((x - x0) / zelle, nx); }
+    Index zy(double y) const { return klemme((y - y0) / zelle, ny); }
+    Index zelleVon(Punkt p) const { return zy(p.y) * nx + zx(p.x); }
+    template <class F> void fuerZellen(const Rahmen& k, F&& f) const {
+        const Index x1 = zx(k.xMin), x2 = zx(k.xMax);
+        const Index y1 = zy(k.yMin), y2 = zy(k.yMax);
+        for (Index y = y1; y <= y2; ++y)
+            for (Index x = x1; x <= x2; ++x)
+                f(y * nx + x);
+    }
+
+private:
+    static Index klemme(double v, Index n) {
+        if (!(v > 0))
+            return 0;
+        if (v >= static_cast<double>(n - 1))
+            return n - 1;
+        return static_cast<Index>(v);
+    }
+    double x0, y0, zelle;
+    Index nx = 1, ny = 1;
+};
+
+// Covers the segment a-b with boxes about one cell long, each enlarged by `reichweite` (which
+// must include the slack for the rounding of the intermediate points).
+template <class F> void stueckweise(Punkt a, Punkt b, double h, double reichweite, F&& f) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double l = std::max(std::fabs(dx), std::fabs(dy));
+    Index m = 1;
+    if (l > h)
+        m = static_cast<Index>(std::min(l / h, 1e6)) + 1;
+    Punkt vorher = a;
+    for (Index k = 1; k <= m; ++k) {
+        const double s = static_cast<double>(k) / static_cast<double>(m);
+        const Punkt nach = k == m ? b : Punkt{a.x + dx * s, a.y + dy * s};
+        f(Rahmen{std::min(vorher.x, nach.x) - reichweite, std::max(vorher.x, nach.x) + reichweite,
+                 std::min(vorher.y, nach.y) - reichweite, std::max(vorher.y, nach.y) + reichweite});
+        vorher = nach;
+    }
+}
+
+// Ids per cell, filled once (compressed rows).
+class Zellliste {
+public:
+    // eintragen(id, melde) calls melde(box) for every box the item with that id covers.
+    template <class E> Zellliste(const Raster& g, Index ids, E&& eintragen) {
+        std::vector<std::int32_t> zuletzt(static_cast<std::size_t>(g.zellen()), -1);
+        std::vector<std::pair<std::int32_t, std::int32_t>> paare;
+        paare.reserve(static_cast<std::size_t>(ids) * 2);
+        for (Index id = 0; id < ids; ++id)
+            eintragen(id, [&](const Rahmen& k) {
+                g.fuerZellen(k, [&](Index z) {
+                    auto& l = zuletzt[static_cast<std::size_t>(z)];
+                    if (l != static_cast<std::int32_t>(id)) {
+                        l = static_cast<std::int32_t>(id);
+                        paare.emplace_back(static_cast<std::int32_t>(z),
+                                           static_cast<std::int32_t>(id));
+                    }
+                });
+            });
+        start.assign(static_cast<std::size_t>(g.zellen()) + 1, 0);
+        for (const auto& pa : paare)
+            ++start[static_cast<std::size_t>(pa.first) + 1];
+        for (std::size_t z = 1; z < start.size(); ++z)
+            start[z] += start[z - 1];
+        inhalt.resize(paare.size());
+        std::vector<Index> stelle(start.begin(), start.end() - 1);
+        for (const auto& pa : paare)
+            inhalt[static_cast<std::size_t>(stelle[static_cast<std::size_t>(pa.first)]++)] =
+                pa.second;
+    }
+    // The work of all pairs that share a cell: when it comes near that of the all-pairs loop,
+    // the grid does not pay.
+    double paarLast() const {
+        double summe = 0;
+        for (std::size_t z = 0; z + 1 < start.size(); ++z) {
+            const double c = static_cast<double>(start[z + 1] - start[z]);
+            summe += c * c;
+        }
+        return summe;
+    }
+    template <class F> void fuer(Index z, F&& f) const {
+        for (Index k = start[static_cast<std::size_t>(z)]; k < start[static_cast<std::size_t>(z) + 1];
+             ++k)
+            f(static_cast<Index>(inhalt[static_cast<std::size_t>(k)]));
+    }
+
+private:
+    std::vector<Index> start;
+    std::vector<std::int32_t> inhalt;
+};
+
+// Points per cell that follow their points as they move.
+class Punktliste {
+public:
+    Punktliste(const Raster& g, const Punkt* p, Index n)
+        : raster(g), zellen(static_cast<std::size_t>(g.zellen())),
+          wo(static_cast<std::size_t>(n)) {
+        for (Index i = 0; i < n; ++i) {
+            const Index z = g.zelleVon(p[i]);
+            wo[static_cast<std::size_t>(i)] = z;
+            zellen[static_cast<std::size_t>(z)].push_back(static_cast<std::int32_t>(i));
+        }
+    }
+    void bewegt(Index i, Punkt neu) {
+        const Index z = raster.zelleVon(neu);
+        Index& alt = wo[static_cast<std::size_t>(i)];
+        if (z == alt)
+            return;
+        auto& l = zellen[static_cast<std::size_t>(alt)];
+        *std::find(l.begin(), l.end(), static_cast<std::int32_t>(i)) = l.back();
+        l.pop_back();
+        zellen[static_cast<std::size_t>(z)].push_back(static_cast<std::int32_t>(i));
+        alt = z;
+    }
+    template <class F> void fuer(const Rahmen& k, F&& f) const {
+        raster.fuerZellen(k, [&](Index z) {
+            for (const std::int32_t i : zellen[static_cast<std::size_t>(z)])
+                f(static_cast<Index>(i));
+        });
+    }
+
+private:
+    const Raster& raster;
+    std::vector<std::vector<std::int32_t>> zellen;
+    std::vector<Index> wo;
+};
+
+// Collects each id once per round, then hands them out in ascending order: the order of the
+// all-pairs loop.
+class Kandidaten {
+public:
+    explicit Kandidaten(Index ids) : marke(static_cast<std::size_t>(ids), -1) {}
+    void neueRunde() {
+        ++runde;
+        liste.clear();
+    }
+    void nimm(Index id) {
+        if (erstmals(id))
+            liste.push_back(id);
+    }
+    bool erstmals(Index id) {
+        auto& m = marke[static_cast<std::size_t>(id)];
+        if (m == runde)
+            return false;
+        m = runde;
+        return true;
+    }
+    const std::vector<Index>& sortiert() {
+        std::sort(liste.begin(), liste.end());
+        return liste;
+    }
+
+private:
+    std::vector<std::int64_t> marke;
+    std::int64_t runde = 0;
+    std::vector<Index> liste;
+};
+
+// Segments by the line they lie on. Rounding can make the orientation test call two segments
+// intersecting that lie far apart on (nearly) one line; that takes lines within a few ulps of
+// each other through points of both segments, so their directions differ by at most about
+// 1e-15 * extent / gap. With the gap above the grid slack of 1e-9 * extent, a direction window
+// of 1e-5 and an offset window of twice that times the extent hold every such pair.
+class Geradenliste {
+public:
+    // Segment id runs from a(id) to b(id); coordinates relative to a point of the data, so that
+    // `ausdehnung` bounds every coordinate.
+    template <class A, class B> Geradenliste(Index ids, A&& a, B&& b, double ausdehnung)
+        : toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
+        for (Index id = 0; id < ids; ++id)
+            if (auto g = gerade(a(id), b(id)))
+                liste.push_back({g->first, g->second, id});
+        std::sort(liste.begin(), liste.end(),
+                  [](const Eintrag& x, const Eintrag& y) { return x.winkel < y.winkel; });
+    }
+    // Every id whose line could be taken for that of segment a-b.
+    template <class F> void fuer(Punkt a, Punkt b, F&& f) const {
+        const auto g = gerade(a, b);
+        if (!g)
+            return;
+        const auto [w, rho] = *g;
+        bereich(w - fenster, w + fenster, rho, 1.0, f);
+        if (w - fenster < 0)
+            bereich(w - fenster + pi, pi, rho, -1.0, f);
+        if (w + fenster >= pi)
+            bereich(0, w + fenster - pi, rho, -1.0, f);
+    }
+    bool leer() const { return liste.empty(); }
+
+private:
+    static constexpr double fenster = 1e-5;
+    static constexpr double pi = 3.14159265358979323846;
+    struct Eintrag {
+        double winkel, abstand;
+        Index id;
+    };
+    // Direction in [0, pi) and signed distance of the line from the origin; none for a
+    // zero-length segment (its orientation tests cannot go wrong that way).
+    static std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) {
+        const double dx = b.x - a.x;
+        const double dy = b.y - a.y;
+        if (dx == 0 && dy == 0)
+            return std::nullopt;
+        double w = std::atan2(dy, dx);
+        if (w < 0)
+            w += pi;
+        if (w >= pi)
+            w -= pi;
+        return std::pair{w, a.x * std::sin(w) - a.y * std::cos(w)};
+    }
+    template <class F>
+    void bereich(double von, double bis, double rho, double vorzeichen, F& f) const {
+        auto it = std::lower_bound(liste.begin(), liste.end(), von,
+                                   [](const Eintrag& e, double w) { return e.winkel < w; });
+        for (; it != liste.end() && it->winkel <= bis; ++it)
+            if (std::fabs(it->abstand * vorzeichen - rho) <= toleranz)
+                f(it->id);
+    }
+    double toleranz;
+    std::vector<Eintrag> liste;
+};
+
+} // namespace trelvik::geometrie
+
+#pragma GCC visibility pop

@@ -1,0 +1,212 @@
+// The indexed routines against the all-pairs reference, bit for bit, in one program: the
+// environment switch picks the path per call.
+#include "geometrie_hilfe.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+using namespace testhilfe;
+namespace geo = trelvik::geo;
+
+namespace {
+
+using Teil = std::vector<Punkt>;
+
+// Runs f once on the all-pairs path and once on the indexed path (forced even for tiny parts).
+template <class F> void beideWege(F&& f) {
+    ::setenv("TRELVIK_BRUTE", "1", 1);
+    f(true);
+    ::setenv("TRELVIK_BRUTE", "0", 1);
+    f(false);
+    ::unsetenv("TRELVIK_BRUTE");
+}
+
+template <class T> bool bitgleich(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+bool bitgleich(const Teil& a, const Teil& b, std::size_t n) {
+    return a.size() >= n && b.size() >= n &&
+           (n == 0 || std::memcmp(a.data(), b.data(), n * sizeof(Punkt)) == 0);
+}
+
+// Random parts of the kinds that break filters: grid walks with collinear runs, touching
+// points and overlaps, exact and ulp-close duplicates, spikes, zero-length segments, coordinates
+// at the origin, UTM-sized and near 1e7, parts of 1 to 5 points and a few of thousands.
+Teil zufallsTeil(std::mt19937& z, double& toleranz) {
+    std::uniform_int_distribution<int> wuerfel(0, 99);
+    const double schritte[] = {1, 0.01, 250, 0.5};
+    const double versatz[] = {0, 0, 500000.5, 1e7};
+    const double schritt = schritte[z() % 4];
+    const Punkt basis{versatz[z() % 4], versatz[z() % 4] * 11.2};
+    const int art = wuerfel(z);
+    std::size_t n = art < 20 ? 1 + z() % 5 : art < 98 ? 6 + z() % 120 : 1000 + z() % 2000;
+    Teil t;
+    int gx = 0, gy = 0;
+    const bool raster = wuerfel(z) < 60;
+    std::uniform_real_distribution<double> gleich(-3, 3);
+    while (t.size() < n) {
+        const int w = wuerfel(z);
+        if (!t.empty() && w < 8) {
+            t.push_back(t.back()); // zero-length segment
+        } else if (!t.empty() && w < 16) {
+            Punkt p = t.back();
+            for (int k = 1 + static_cast<int>(z() % 4); k > 0; --k)
+                p.x = std::nextafter(p.x, w < 12 ? 1e300 : -1e300);
+            p.y = std::nextafter(p.y, 1e300);
+            t.push_back(p); // a few ulps away
+        } else if (t.size() > 1 && w < 22) {
+            const Punkt spitze{t.back().x + 7 * schritt, t.back().y + 3 * schritt};
+            const Punkt zurueck = t.back();
+            t.push_back(spitze);
+            t.push_back(zurueck);
+        } else if (raster) {
+            gx += static_cast<int>(z() % 3) - 1;
+            gy += static_cast<int>(z() % 3) - 1;
+            t.push_back({basis.x + gx * schritt, basis.y + gy * schritt});
+        } else {
+            t.push_back({basis.x + gleich(z) * schritt * 4, basis.y + gleich(z) * schritt * 4});
+        }
+    }
+    if (t.size() > 2 && wuerfel(z) < 50)
+        t.push_back(t.front()); // a closed ring
+    const double toleranzen[] = {0, 0.3, 1, 2.5};
+    toleranz = toleranzen[z() % 4] * schritt;
+    return t;
+}
+
+class Differenz : public ::testing::TestWithParam<unsigned> {
+protected:
+    // 60 parts per seed, seeds 1..40.
+    template <class F> void fuerTeile(F&& f) {
+        std::mt19937 z(GetParam());
+        for (int fall = 0; fall < 60; ++fall) {
+            double t = 0;
+            const Teil teil = zufallsTeil(z, t);
+            SCOPED_TRACE("seed " + std::to_string(GetParam()) + " case " + std::to_string(fall) +
+                         " points " + std::to_string(teil.size()));
+            f(teil, t, z);
+        }
+    }
+};
+
+TEST_P(Differenz, Selbstschnitt) {
+    fuerTeile([](const Teil& teil, double, std::mt19937&) {
+        for (const int32_t art : {3, 5}) {
+            int32_t anzahl[2] = {-1, -1};
+            Punkt punkt[2] = {};
+            beideWege([&](bool brute) {
+                int32_t n1 = 0, n2 = 0;
+                geo::PolygonTest(teil.data(), letzter(teil), &anzahl[brute], &n1, &n2, 0, art,
+                                 &punkt[brute]);
+            });
+            EXPECT_EQ(anzahl[0], anzahl[1]) << "kind " << art;
+            EXPECT_TRUE(bitgleich(punkt[0], punkt[1])) << punkt[0] << " vs " << punkt[1];
+        }
+    });
+}
+
+TEST_P(Differenz, KuerzesterAbstand) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937&) {
+        // With and without the closing point, as the check run and the clean run pass rings.
+        for (int32_t l = letzter(teil); l >= std::max(0, letzter(teil) - 1); --l) {
+            double d[2] = {-1, -1};
+            Punkt ort[2] = {};
+            beideWege([&](bool brute) { d[brute] = geo::LaengeBerechnen(teil.data(), l, &ort[brute], t); });
+            EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1];
+            EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
+        }
+    });
+}
+
+// B is a second random part or a shifted copy of A, so that contact, crossing and neither all
+// occur; the circles are as the check run builds them, without reserve, or all-embracing.
+TEST_P(Differenz, RingKontakt) {
+    fuerTeile([](const Teil& a, double t, std::mt19937& z) {
+        double tb = 0;
+        Teil b = zufallsTeil(z, tb);
+        if (z() % 2 == 0)
+            b = verschoben(a, t * 0.7 * static_cast<double>(z() % 3), t * 0.3);
+        const int welche = static_cast<int>(z() % 3);
+        const auto ka = welche == 2 ? riesenKreise(a) : kreise(a, welche == 0 ? 2 * t : 0);
+        const auto kb = welche == 2 ? riesenKreise(b) : kreise(b, welche == 0 ? 2 * t : 0);
+        int32_t f[2] = {-1, -1};
+        Punkt pa[2] = {}, pb[2] = {};
+        beideWege([&](bool brute) {
+            f[brute] = geo::MultiPolygonTest(a.data(), anzahl(a), ka.data(), b.data(), anzahl(b),
+                                             kb.data(), t, &pa[brute], &pb[brute]);
+        });
+        EXPECT_EQ(f[0], f[1]);
+        EXPECT_TRUE(bitgleich(pa[0], pa[1])) << pa[0] << " vs " << pa[1];
+        EXPECT_TRUE(bitgleich(pb[0], pb[1])) << pb[0] << " vs " << pb[1];
+    });
+}
+
+TEST_P(Differenz, PunkteAuseinanderschieben) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937&) {
+        Teil ergebnis[2] = {teil, teil};
+        beideWege([&](bool brute) {
+            geo::LaengeVerschieben(ergebnis[brute].data(), letzter(teil), t);
+        });
+        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size()));
+    });
+}
+
+TEST_P(Differenz, RingeAuseinanderschieben) {
+    fuerTeile([](const Teil& a, double t, std::mt19937& z) {
+        double tb = 0;
+        const Teil b = z() % 2 == 0 ? zufallsTeil(z, tb) : verschoben(a, t * 0.4, t * 0.2);
+        Teil ergebnis[2] = {b, b};
+        beideWege([&](bool brute) {
+            geo::MultiPolygonVerschieben(a.data(), anzahl(a), ergebnis[brute].data(), anzahl(b),
+                                         t, 0);
+        });
+        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], b.size()));
+    });
+}
+
+// The one-pass cleaners against the moving reference: the whole array, including the places
+// past the new count.
+TEST_P(Differenz, PunkteZusammenfassenUndZungen) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937&) {
+        for (const int32_t geschlossen : {0, 1}) {
+            Teil ergebnis[2] = {teil, teil};
+            int32_t n[2] = {-1, -1};
+            beideWege([&](bool brute) {
+                n[brute] = geo::loeschePunkte(ergebnis[brute].data(), anzahl(teil), t, geschlossen);
+            });
+            EXPECT_EQ(n[0], n[1]);
+            EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size())) << "merge";
+        }
+        Teil ergebnis[2] = {teil, teil};
+        int32_t n[2] = {-1, -1};
+        int32_t bewegt[2] = {-1, -1};
+        beideWege([&](bool brute) {
+            n[brute] = geo::entferneZungen(ergebnis[brute].data(), anzahl(teil), t, &bewegt[brute]);
+        });
+        EXPECT_EQ(n[0], n[1]);
+        EXPECT_EQ(bewegt[0], bewegt[1]);
+        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size())) << "spikes";
+    });
+}
+
+TEST_P(Differenz, KleineSchleifen) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937& z) {
+        const double flaechen[] = {0.5, 4, 1e3, 1e9};
+        const double a = flaechen[z() % 4] * t * t;
+        Teil ergebnis[2] = {teil, teil};
+        int32_t n[2] = {-1, -1};
+        beideWege([&](bool brute) {
+            n[brute] = geo::entferneKleineFlaechen(ergebnis[brute].data(), anzahl(teil), t, a);
+        });
+        EXPECT_EQ(n[0], n[1]);
+        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size()));
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Saaten, Differenz, ::testing::Range(1u, 41u));
+
+} // namespace
