@@ -1,5 +1,6 @@
 // trelvik-cli check: the check command of the window for one or many files.
 #include "app/dateien.h"
+#include "check/einheit.h"
 #include "check/pruef_befehl.h"
 #include "cli/befehle.h"
 
@@ -34,6 +35,19 @@ private:
     bool aktiv_;
     bool geschrieben_ = false;
 };
+
+// The thresholds are centimetres and square metres; say so when the coordinates are not metres.
+void warneVorEinheit(const std::string& pfad) {
+    const Koordinateneinheit e = koordinateneinheit(pfad);
+    if (!einheitWarnen(e))
+        return;
+    const std::string name = e.name.empty() ? "(unnamed)" : "\"" + e.name + "\"";
+    std::cerr << "trelvik-cli: warning: " << pfad
+              << (e.art == Koordinateneinheit::Art::Grad
+                      ? ": geographic coordinates, unit " + name
+                      : ": coordinates in unit " + name + ", not metres")
+              << "; --min-distance and --min-area are taken as metres\n";
+}
 
 int pruefeBefehl(const Argumente& argumente) {
     std::string minAbstand = "25";
@@ -96,6 +110,7 @@ int pruefeBefehl(const Argumente& argumente) {
         }
         aus << berichtDatei(pfad, t.shapeTypLabel, t.vorhanden, t.gefordert, t.projektion,
                             t.geometrie);
+        warneVorEinheit(pfad);
         if (!t.pruefung.geoeffnet) {
             scheitern("cannot open " + pfad + ": " + t.pruefung.grund);
             status = fehler;

@@ -9,6 +9,7 @@
 #include "app/qt/ueber_show.h"
 #include "app/qt/vun_drucker.h"
 #include "app/zahlen.h"
+#include "check/einheit.h"
 #include "check/pruef_befehl.h"
 #include "clean/bereinigen_lauf.h"
 #include "view/qt/bericht_druck.h"
@@ -644,6 +645,7 @@ void Hauptfenster::pruefeShape() {
                 ergebnis.geometrie};
     setzeFarbe(text3_, ergebnis.fehlerfrei ? QColor(0, 128, 0) : QColor(Qt::black));
     setzeGeprueft(true);
+    label13_->setText(qs(einheitWarnung(pfad)));
 }
 
 QString Hauptfenster::zielShapeWaehlen() {
