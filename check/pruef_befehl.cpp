@@ -43,6 +43,11 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
             if (weiter)
                 weiter->fortschritt(erledigt, alle);
         }
+        void satzGeprueft(const GeometriePruefung& p, const SatzBefund& b, const Punktfeld& punkte,
+                          const std::vector<std::int32_t>& teilStart) override {
+            if (weiter)
+                weiter->satzGeprueft(p, b, punkte, teilStart);
+        }
     } label;
     label.weiter = anzeige;
     t.pruefung = pruefeGeometrie(shapePfad, minAbstandAusFeld(minAbstandText),

@@ -77,8 +77,11 @@ public:
             pruefeTeil(b, i, teil.punkte);
         }
         pruefeRinge(b);
-        if (b.hatBefund())
+        if (b.hatBefund()) {
+            if (anzeige_)
+                anzeige_->satzGeprueft(e_, b, punkte, lpp);
             e_.saetze.push_back(std::move(b));
+        }
     }
 
 private:
@@ -188,6 +191,7 @@ private:
                     f.teilB = static_cast<std::int32_t>(j);
                     f.ort = pa;
                     f.ortB = pb;
+                    f.ringFlags = flags;
                     b.ringe.push_back(f);
                     if ((flags & 1) != 0)
                         b.ringeNah = true;

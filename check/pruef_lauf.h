@@ -1,6 +1,7 @@
 #pragma once
 // The geometry check of a whole shapefile. Findings are kept as data; the report texts
 // (bericht_texte) turn them into the German lines and apply the list limits.
+#include "shape/punktfeld.h"
 #include "trelvik_geometrie.h"
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct Fundstelle {
     Punkt ortB{0, 0};       // point B of a ring point
     double flaeche = 0;     // absolute area, m²
     double abstand = 0;     // absolute distance, coordinate units
+    std::int32_t ringFlags = 0; // a ring point's pair result: 1 = contact, 2 = crossing
 };
 
 // What the check found in one record.
@@ -71,6 +73,11 @@ public:
     virtual void statusAnzeigen(const std::string& /*text*/) {}
     virtual void fortschritt(std::int32_t /*erledigt*/, std::int32_t /*alle*/) {}
     virtual bool abbrechen() const { return false; }
+    // Every record with a finding, with the geometry it was checked on, before the next
+    // record is read: lets a caller write all findings as they come.
+    virtual void satzGeprueft(const GeometriePruefung& /*pruefung*/, const SatzBefund& /*befund*/,
+                              const Punktfeld& /*punkte*/,
+                              const std::vector<std::int32_t>& /*teilStart*/) {}
 };
 
 // Reads both thresholds as the window's fields do: centimetres and square metres as texts.

@@ -1,8 +1,10 @@
 // trelvik-cli check: the check command of the window for one or many files.
 #include "app/dateien.h"
+#include "check/befund_datei.h"
 #include "check/einheit.h"
 #include "check/pruef_befehl.h"
 #include "cli/befehle.h"
+#include "clean/bereinigen_lauf.h"
 
 #include <cstdio>
 #include <fstream>
@@ -54,6 +56,7 @@ int pruefeBefehl(const Argumente& argumente) {
     std::string minFlaeche = "25";
     std::string attributDatei;
     std::string ausgabe;
+    std::string befundZiel;
     std::vector<std::string> dateien;
     for (std::size_t i = 0; i < argumente.size(); ++i) {
         const std::string& a = argumente[i];
@@ -75,6 +78,9 @@ int pruefeBefehl(const Argumente& argumente) {
         } else if (a == "--out") {
             if (!wert(ausgabe))
                 return scheitern("--out needs a file");
+        } else if (a == "--findings") {
+            if (!wert(befundZiel))
+                return scheitern("--findings needs a file ending in .shp or .csv");
         } else if (a.rfind("--", 0) == 0) {
             return scheitern("unknown option " + a);
         } else {
@@ -83,6 +89,14 @@ int pruefeBefehl(const Argumente& argumente) {
     }
     if (dateien.empty())
         return scheitern("check needs at least one FILE.shp");
+    if (!befundZiel.empty() && dateien.size() != 1)
+        return scheitern("--findings takes exactly one FILE.shp");
+    if (!befundZiel.empty() && gleicherShapeName(befundZiel, dateien.front()))
+        return scheitern("--findings must not name the checked file");
+    // Opened before the check, so a target that cannot be written is known at once.
+    BefundDatei befundDatei;
+    if (!befundZiel.empty() && !befundDatei.oeffne(befundZiel, dateien.front()))
+        return scheitern(befundDatei.fehler());
     if (attributDatei.empty())
         attributDatei = attributDateiPfad(programmOrdner());
     Attributliste liste = leseAttributliste(
@@ -99,8 +113,23 @@ int pruefeBefehl(const Argumente& argumente) {
     int status = erfolg;
     for (const std::string& pfad : dateien) {
         Fortschritt fortschritt(pfad);
-        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &fortschritt);
+        BefundStrom strom(befundDatei, &fortschritt);
+        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche,
+                                     befundZiel.empty() ? static_cast<PruefAnzeige*>(&fortschritt)
+                                                        : &strom);
         fortschritt.beende();
+        if (!befundZiel.empty()) {
+            // Only a check that read the whole file gives a findings file; otherwise the
+            // temporary files go and the target stays as it was.
+            if (t.ausgefuehrt && t.pruefung.geoeffnet && t.pruefung.vollstaendig) {
+                if (!strom.inOrdnung() || !befundDatei.abschliessen()) {
+                    scheitern(befundDatei.fehler());
+                    status = fehler;
+                }
+            } else {
+                scheitern("no findings file written: " + pfad + " was not checked to its end");
+            }
+        }
         if (!t.ausgefuehrt) {
             scheitern("cannot check " + pfad + ": " +
                       (dateiSuchen(pfad, 0).empty() ? "no such file"
@@ -129,7 +158,7 @@ int pruefeBefehl(const Argumente& argumente) {
 
 const BefehlEintrag eintrag({"check",
                              "check FILE.shp... [--min-distance CM] [--min-area M2] "
-                             "[--attributes FILE] [--out FILE]",
+                             "[--attributes FILE] [--out FILE] [--findings OUT.shp|OUT.csv]",
                              "checks each file and prints its report (exit 1 when any has "
                              "findings)",
                              pruefeBefehl});
