@@ -66,6 +66,8 @@ public:
         b.kleinsterAbstand = 2 * e_.minAbstand;
         if (b.teile > 1)
             ++e_.mehrteilig;
+        if (!lpp.empty())
+            e_.punkteGeprueft += lpp.back();
         if (b.teile == 0)
             b.zuWenigPunkte = true;
 

@@ -60,6 +60,7 @@ struct GeometriePruefung {
     std::int32_t flaechenFehler = 0;
     std::int32_t laengenFehler = 0;
     std::int32_t saetzeGelesen = 0;
+    std::int64_t punkteGeprueft = 0; // vertices of all records read
     std::int32_t saetzeImIndex = 0;
     bool vollstaendig = true; // false when a record could not be read and the run stopped
     std::vector<SatzBefund> saetze; // records with at least one finding

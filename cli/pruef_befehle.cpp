@@ -2,7 +2,9 @@
 #include "app/dateien.h"
 #include "check/befund_datei.h"
 #include "check/einheit.h"
+#include "check/datei_ersetzen.h"
 #include "check/pruef_befehl.h"
+#include "check/zusammenfassung.h"
 #include "cli/befehle.h"
 #include "clean/bereinigen_lauf.h"
 
@@ -57,6 +59,7 @@ int pruefeBefehl(const Argumente& argumente) {
     std::string attributDatei;
     std::string ausgabe;
     std::string befundZiel;
+    std::string zusammenfassungZiel;
     std::vector<std::string> dateien;
     for (std::size_t i = 0; i < argumente.size(); ++i) {
         const std::string& a = argumente[i];
@@ -78,6 +81,9 @@ int pruefeBefehl(const Argumente& argumente) {
         } else if (a == "--out") {
             if (!wert(ausgabe))
                 return scheitern("--out needs a file");
+        } else if (a == "--summary") {
+            if (!wert(zusammenfassungZiel))
+                return scheitern("--summary needs a file");
         } else if (a == "--findings") {
             if (!wert(befundZiel))
                 return scheitern("--findings needs a file ending in .shp or .csv");
@@ -97,6 +103,17 @@ int pruefeBefehl(const Argumente& argumente) {
     BefundDatei befundDatei;
     if (!befundZiel.empty() && !befundDatei.oeffne(befundZiel, dateien.front()))
         return scheitern(befundDatei.fehler());
+    // The summary is written at the end; a folder that cannot take it is known at once.
+    if (!zusammenfassungZiel.empty()) {
+        std::FILE* probe = nullptr;
+        std::string grund;
+        const std::string temp = legeTempDateiAn(zusammenfassungZiel, probe, grund);
+        if (temp.empty())
+            return scheitern(grund);
+        std::fclose(probe);
+        std::remove(temp.c_str());
+    }
+    std::vector<DateiZusammenfassung> zusammenfassung;
     if (attributDatei.empty())
         attributDatei = attributDateiPfad(programmOrdner());
     Attributliste liste = leseAttributliste(
@@ -114,10 +131,11 @@ int pruefeBefehl(const Argumente& argumente) {
     for (const std::string& pfad : dateien) {
         Fortschritt fortschritt(pfad);
         BefundStrom strom(befundDatei, &fortschritt);
-        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche,
-                                     befundZiel.empty() ? static_cast<PruefAnzeige*>(&fortschritt)
-                                                        : &strom);
+        BefundZaehler zaehler(befundZiel.empty() ? static_cast<PruefAnzeige*>(&fortschritt)
+                                                 : &strom);
+        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &zaehler);
         fortschritt.beende();
+        bool befundFehler = false;
         if (!befundZiel.empty()) {
             // Only a check that read the whole file gives a findings file; otherwise the
             // temporary files go and the target stays as it was.
@@ -125,10 +143,19 @@ int pruefeBefehl(const Argumente& argumente) {
                 if (!strom.inOrdnung() || !befundDatei.abschliessen()) {
                     scheitern(befundDatei.fehler());
                     status = fehler;
+                    befundFehler = true;
                 }
             } else {
                 scheitern("no findings file written: " + pfad + " was not checked to its end");
             }
+        }
+        if (!zusammenfassungZiel.empty()) {
+            const bool ganz = t.ausgefuehrt && t.pruefung.geoeffnet && t.pruefung.vollstaendig;
+            const int dateiStatus = !ganz || befundFehler ? fehler
+                                    : t.fehlerfrei        ? erfolg
+                                                          : befunde;
+            zusammenfassung.push_back(
+                fasseZusammen(pfad, t.pruefung, zaehler, liste, dateiStatus));
         }
         if (!t.ausgefuehrt) {
             scheitern("cannot check " + pfad + ": " +
@@ -153,12 +180,16 @@ int pruefeBefehl(const Argumente& argumente) {
     aus.flush();
     if (!aus)
         return scheitern("cannot write the report");
+    std::string grund;
+    if (!zusammenfassungZiel.empty() &&
+        !schreibeGanz(zusammenfassungZiel, zusammenfassungCsv(zusammenfassung), grund))
+        return scheitern(grund);
     return status;
 }
 
 const BefehlEintrag eintrag({"check",
                              "check FILE.shp... [--min-distance CM] [--min-area M2] "
-                             "[--attributes FILE] [--out FILE] [--findings OUT.shp|OUT.csv]",
+                             "[--attributes FILE] [--out FILE] [--findings OUT.shp|OUT.csv] [--summary OUT.csv]",
                              "checks each file and prints its report (exit 1 when any has "
                              "findings)",
                              pruefeBefehl});

@@ -385,3 +385,60 @@ TEST_F(CliBefunde, EinheitswarnungNurFuerGradUndFuss) {
     const Lauf ohne = check(shp.filename().string());
     EXPECT_EQ(ohne.err.find("warning"), std::string::npos) << ohne.err;
 }
+
+TEST_F(CliBefunde, ZusammenfassungEineZeileJeDatei) {
+    kopie("figure_eight");
+    kopie("limits_area");
+    kopie("clean_polylines");
+    // Two fields as the sets have them, one with another format, one missing.
+    std::ofstream(ordner / "Attribute.txt", std::ios::trunc)
+        << "\"QUELLE\"\tC\t50\r\n\"AKTDAT\"\tD\t8\r\n\"FLAECHE\"\tC\t10\r\n\"FEHLT\"\tC\t5\r\n";
+    const Lauf l = check("figure_eight.shp limits_area.shp clean_polylines.shp fehlt.shp "
+                         "--summary tabelle.csv");
+    EXPECT_EQ(l.status, 2);
+    std::istringstream ein(lies(ordner / "tabelle.csv"));
+    std::vector<std::vector<std::string>> zeilen;
+    std::string z;
+    while (std::getline(ein, z)) {
+        ASSERT_EQ(z.back(), '\r');
+        z.pop_back();
+        std::vector<std::string> felder(1);
+        for (const char c : z)
+            if (c == ',')
+                felder.emplace_back();
+            else
+                felder.back().push_back(c);
+        zeilen.push_back(felder);
+    }
+    ASSERT_EQ(zeilen.size(), 5u);
+    const auto& kopf = zeilen[0];
+    const auto spalte = [&](std::size_t zeile, const std::string& name) {
+        const auto i = std::find(kopf.begin(), kopf.end(), name);
+        EXPECT_NE(i, kopf.end()) << name;
+        return i == kopf.end() ? std::string() : zeilen[zeile].at(i - kopf.begin());
+    };
+    for (std::size_t i = 1; i < zeilen.size(); ++i)
+        EXPECT_EQ(zeilen[i].size(), kopf.size());
+    EXPECT_EQ(spalte(1, "datei"), "figure_eight.shp");
+    EXPECT_EQ(spalte(1, "shapetyp"), "PolyGon");
+    EXPECT_EQ(spalte(1, "saetze"), "3");
+    EXPECT_EQ(spalte(1, "schneidet"), "1");
+    EXPECT_EQ(spalte(1, "flaeche"), "0");
+    EXPECT_EQ(spalte(1, "status"), "1");
+    EXPECT_EQ(spalte(1, "attribute_ok"), "2");
+    EXPECT_EQ(spalte(1, "attribute_format_falsch"), "1");
+    EXPECT_EQ(spalte(1, "attribute_fehlen"), "1");
+    // All twelve area faults, not the ten the report lists.
+    EXPECT_EQ(spalte(2, "flaeche"), "12");
+    EXPECT_EQ(spalte(2, "saetze"), "14");
+    EXPECT_EQ(spalte(2, "teile"), "14");
+    EXPECT_EQ(spalte(3, "shapetyp"), "PolyLine");
+    EXPECT_EQ(spalte(3, "status"), "0");
+    EXPECT_GT(std::stol(spalte(3, "punkte")), 7 * 2);
+    // A file that was not read has no counts, only its status.
+    EXPECT_EQ(spalte(4, "datei"), "fehlt.shp");
+    EXPECT_EQ(spalte(4, "saetze"), "");
+    EXPECT_EQ(spalte(4, "status"), "2");
+
+    EXPECT_EQ(check("figure_eight.shp --summary fehlt/tabelle.csv").status, 2);
+}
