@@ -108,7 +108,8 @@ TEST_F(FensterTest, MenuesTragenIhreBeschriftungenInDerReihenfolge) {
           {"menu_strich2", ""}, {"menu_ende", "E&nde"}}},
         {"menu_trelvik", "&Trelvik",
          {{"menu_pruefen", "&Prüfen"}, {"menu_bereinigen", "&Bereinigen"}, {"menu_strich3", ""},
-          {"menu_drucken", "Auswertung dr&ucken"}, {"menu_speichern", "Auswertung s&peichern"}}},
+          {"menu_drucken", "Auswertung dr&ucken"}, {"menu_speichern", "Auswertung s&peichern"},
+          {"menu_karte", "&Karte"}}},
         {"menu_hilfe", "&?",
          {{"menu_hilfe_hile", "&Hilfe"}, {"menu_hilfe_strich", ""}, {"menu_hilfe_about", "&Über"}}}};
     const QList<QAction*> leiste = fenster->menuBar()->actions();
