@@ -14,6 +14,8 @@ const std::string einzug(17, ' ');
 
 std::string xy(const Punkt& p) { return formatKoordinate(p.x) + "/" + formatKoordinate(p.y); }
 
+} // namespace
+
 std::string eintragText(const Fundstelle& f) {
     switch (f.art) {
     case Fundstelle::Art::FlaecheUndLaenge:
@@ -30,6 +32,30 @@ std::string eintragText(const Fundstelle& f) {
     }
     return "";
 }
+
+std::string befundZeileText(const GeometriePruefung& p, const SatzBefund& b, Befundzeile zeile) {
+    switch (zeile) {
+    case Befundzeile::ZuWenigPunkte:
+        return "teilweise zu wenig Punkte.";
+    case Befundzeile::Punktanzahl:
+        return "minimale Punktanzahl ist zu klein.";
+    case Befundzeile::Typ:
+        return "aktueller Typ entspricht nicht dem ShapeTyp.";
+    case Befundzeile::Flaeche:
+        return "minimale Fläche: " + formatDezimal(b.kleinsteFlaeche) + " m².";
+    case Befundzeile::Abstand:
+        return "minimaler Punktabstand: " + formatDezimal(b.kleinsterAbstand * 100) + " cm.";
+    case Befundzeile::Schneidet:
+        return std::string(p.polygon ? "Polygone" : "Polylinien") + " schneiden/berühren sich.";
+    case Befundzeile::RingeNah:
+        return "Ringe: Abstand < " + formatGanz(p.minAbstand * 100) + " cm.";
+    case Befundzeile::RingeSchneiden:
+        return "Ringe schneiden/berühren sich.";
+    }
+    return "";
+}
+
+namespace {
 
 // The area/length list has a limit for the whole run: an entry is shown only while both fault
 // counts are below the limit when its part is examined. Replaying the entries in file order
@@ -70,31 +96,31 @@ void satzZeilen(const GeometriePruefung& p, const SatzBefund& b, FlaechenZaehler
         z.text += zeilenEnde;
         z.text += einzug + eintragText(f);
     };
-    const std::string plural = p.polygon ? "Polygone" : "Polylinien";
+    const auto zeile = [&](Befundzeile art) { befund(befundZeileText(p, b, art)); };
 
     if (b.zuWenigPunkte)
-        befund("teilweise zu wenig Punkte.");
+        zeile(Befundzeile::ZuWenigPunkte);
     if (b.punktanzahlZuKlein)
-        befund("minimale Punktanzahl ist zu klein.");
+        zeile(Befundzeile::Punktanzahl);
     if (b.typFalsch)
-        befund("aktueller Typ entspricht nicht dem ShapeTyp.");
+        zeile(Befundzeile::Typ);
     if (b.flaecheZuKlein)
-        befund("minimale Fläche: " + formatDezimal(b.kleinsteFlaeche) + " m².");
+        zeile(Befundzeile::Flaeche);
     if (b.abstandZuKlein)
-        befund("minimaler Punktabstand: " + formatDezimal(b.kleinsterAbstand * 100) + " cm.");
+        zeile(Befundzeile::Abstand);
     const bool flaechenListe = b.flaecheZuKlein || b.abstandZuKlein;
     for (const Fundstelle& f : b.flaechen)
         if (zaehler.zeige(f) && flaechenListe)
             eintrag(f);
     if (b.schneidet) {
-        befund(plural + " schneiden/berühren sich.");
+        zeile(Befundzeile::Schneidet);
         for (std::size_t k = 0; k < b.schnitte.size() && k < listenGrenze; ++k)
             eintrag(b.schnitte[k]);
     }
     if (b.ringeNah)
-        befund("Ringe: Abstand < " + formatGanz(p.minAbstand * 100) + " cm.");
+        zeile(Befundzeile::RingeNah);
     if (b.ringeSchneiden)
-        befund("Ringe schneiden/berühren sich.");
+        zeile(Befundzeile::RingeSchneiden);
     for (std::size_t k = 0; k < b.ringe.size() && k < listenGrenze; ++k)
         eintrag(b.ringe[k]);
     for (const std::string& text : b.formatFehler)

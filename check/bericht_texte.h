@@ -19,6 +19,23 @@ std::string formatDezimal(double wert);
 // Left-aligned in 15 characters; a longer label is written whole.
 std::string formatSpalte(const std::string& text);
 
+// The text of one list entry ("Xo/Yo: ...", "Schnittpunkt Xo/Yo: ...", "RingPunkt ...").
+std::string eintragText(const Fundstelle& f);
+
+// The finding lines of a record, without their label.
+enum class Befundzeile {
+    ZuWenigPunkte,
+    Punktanzahl,
+    Typ,
+    Flaeche,
+    Abstand,
+    Schneidet,
+    RingeNah,
+    RingeSchneiden
+};
+std::string befundZeileText(const GeometriePruefung& pruefung, const SatzBefund& befund,
+                            Befundzeile zeile);
+
 // The number of finding lines the report of this check holds.
 std::int32_t fehlerZeilen(const GeometriePruefung& pruefung);
 

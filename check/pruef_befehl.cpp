@@ -48,6 +48,11 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
                 weiter->fortschritt(erledigt, alle);
         }
         bool abbrechen() const override { return weiter && weiter->abbrechen(); }
+        void satzGeprueft(const GeometriePruefung& p, const SatzBefund& b, const Punktfeld& punkte,
+                          const std::vector<std::int32_t>& teilStart) override {
+            if (weiter)
+                weiter->satzGeprueft(p, b, punkte, teilStart);
+        }
     } label;
     label.weiter = anzeige;
     t.pruefung = pruefeGeometrie(shapePfad, minAbstandAusFeld(minAbstandText),

@@ -131,6 +131,8 @@ public:
         b.kleinsterAbstand = 2 * e_.minAbstand;
         if (b.teile > 1)
             ++e_.mehrteilig;
+        if (!lpp.empty())
+            e_.punkteGeprueft += lpp.back();
         if (b.teile == 0)
             b.zuWenigPunkte = true;
         if (b.teile > 0 && lpp[0] != 0)
@@ -149,8 +151,11 @@ public:
         }
         if (!pruefeRinge(b) || halt())
             return false;
-        if (b.hatBefund())
+        if (b.hatBefund()) {
+            if (anzeige_)
+                anzeige_->satzGeprueft(e_, b, punkte, lpp);
             e_.saetze.push_back(std::move(b));
+        }
         return true;
     }
 
@@ -282,6 +287,7 @@ private:
                     f.teilB = static_cast<std::int32_t>(j);
                     f.ort = pa;
                     f.ortB = pb;
+                    f.ringFlags = flags;
                     b.ringe.push_back(f);
                     if ((flags & 1) != 0)
                         b.ringeNah = true;

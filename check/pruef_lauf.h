@@ -1,6 +1,7 @@
 #pragma once
 // The geometry check of a whole shapefile. Findings are kept as data; the report texts
 // (bericht_texte) turn them into the German lines and apply the list limits.
+#include "shape/punktfeld.h"
 #include "trelvik_geometrie.h"
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct Fundstelle {
     Punkt ortB{0, 0};       // point B of a ring point
     double flaeche = 0;     // absolute area, m²
     double abstand = 0;     // absolute distance, coordinate units
+    std::int32_t ringFlags = 0; // a ring point's pair result: 1 = contact, 2 = crossing
 };
 
 // What the check found in one record.
@@ -61,6 +63,7 @@ struct GeometriePruefung {
     std::int32_t flaechenFehler = 0;
     std::int32_t laengenFehler = 0;
     std::int32_t saetzeGelesen = 0;
+    std::int64_t punkteGeprueft = 0; // vertices of all records read
     std::int32_t saetzeImIndex = 0;
     bool vollstaendig = true;      // false when a record could not be read or the run was cancelled
     bool abgebrochen = false;      // the display asked the run to stop
@@ -85,6 +88,11 @@ public:
     // Polled after every record and between the geometry calls of a record; true stops the
     // run, which then counts as incomplete.
     virtual bool abbrechen() const { return false; }
+    // Every record with a finding, with the geometry it was checked on, before the next
+    // record is read: lets a caller write all findings as they come.
+    virtual void satzGeprueft(const GeometriePruefung& /*pruefung*/, const SatzBefund& /*befund*/,
+                              const Punktfeld& /*punkte*/,
+                              const std::vector<std::int32_t>& /*teilStart*/) {}
 };
 
 // Reads both thresholds as the window's fields do: centimetres and square metres as texts.

@@ -1,9 +1,14 @@
 // trelvik-cli check: the check command of the window for one or many files.
 #include "app/dateien.h"
 #include "app/zahlen.h"
+#include "check/befund_datei.h"
+#include "check/einheit.h"
+#include "check/datei_ersetzen.h"
 #include "check/pruef_befehl.h"
+#include "check/zusammenfassung.h"
 #include "cli/befehle.h"
 #include "view/bericht.h"
+#include "clean/bereinigen_lauf.h"
 
 #include <cstdio>
 #include <fstream>
@@ -37,11 +42,26 @@ private:
     bool geschrieben_ = false;
 };
 
+// The thresholds are centimetres and square metres; say so when the coordinates are not metres.
+void warneVorEinheit(const std::string& pfad) {
+    const Koordinateneinheit e = koordinateneinheit(pfad);
+    if (!einheitWarnen(e))
+        return;
+    const std::string name = e.name.empty() ? "(unnamed)" : "\"" + e.name + "\"";
+    std::cerr << "trelvik-cli: warning: " << pfad
+              << (e.art == Koordinateneinheit::Art::Grad
+                      ? ": geographic coordinates, unit " + name
+                      : ": coordinates in unit " + name + ", not metres")
+              << "; --min-distance and --min-area are taken as metres\n";
+}
+
 int pruefeBefehl(const Argumente& argumente) {
     std::string minAbstand = "25";
     std::string minFlaeche = "25";
     std::string attributDatei;
     std::string ausgabe;
+    std::string befundZiel;
+    std::string zusammenfassungZiel;
     std::vector<std::string> dateien;
     for (std::size_t i = 0; i < argumente.size(); ++i) {
         const std::string& a = argumente[i];
@@ -63,6 +83,12 @@ int pruefeBefehl(const Argumente& argumente) {
         } else if (a == "--out") {
             if (!wert(ausgabe))
                 return scheitern("--out needs a file");
+        } else if (a == "--summary") {
+            if (!wert(zusammenfassungZiel))
+                return scheitern("--summary needs a file");
+        } else if (a == "--findings") {
+            if (!wert(befundZiel))
+                return scheitern("--findings needs a file ending in .shp or .csv");
         } else if (a.rfind("--", 0) == 0) {
             return scheitern("unknown option " + a);
         } else {
@@ -73,6 +99,25 @@ int pruefeBefehl(const Argumente& argumente) {
         return scheitern("check needs at least one FILE.shp");
     if (const std::string m = schwellenFehler(minAbstand, minFlaeche); !m.empty())
         return scheitern(m);
+    if (!befundZiel.empty() && dateien.size() != 1)
+        return scheitern("--findings takes exactly one FILE.shp");
+    if (!befundZiel.empty() && gleicherShapeName(befundZiel, dateien.front()))
+        return scheitern("--findings must not name the checked file");
+    // Opened before the check, so a target that cannot be written is known at once.
+    BefundDatei befundDatei;
+    if (!befundZiel.empty() && !befundDatei.oeffne(befundZiel, dateien.front()))
+        return scheitern(befundDatei.fehler());
+    // The summary is written at the end; a folder that cannot take it is known at once.
+    if (!zusammenfassungZiel.empty()) {
+        std::FILE* probe = nullptr;
+        std::string grund;
+        const std::string temp = legeTempDateiAn(zusammenfassungZiel, probe, grund);
+        if (temp.empty())
+            return scheitern(grund);
+        std::fclose(probe);
+        std::remove(temp.c_str());
+    }
+    std::vector<DateiZusammenfassung> zusammenfassung;
     if (attributDatei.empty())
         attributDatei = attributDateiPfad(programmOrdner());
     Attributliste liste = leseAttributliste(
@@ -89,8 +134,33 @@ int pruefeBefehl(const Argumente& argumente) {
     int status = erfolg;
     for (const std::string& pfad : dateien) {
         Fortschritt fortschritt(pfad);
-        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &fortschritt);
+        BefundStrom strom(befundDatei, &fortschritt);
+        BefundZaehler zaehler(befundZiel.empty() ? static_cast<PruefAnzeige*>(&fortschritt)
+                                                 : &strom);
+        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &zaehler);
         fortschritt.beende();
+        bool befundFehler = false;
+        if (!befundZiel.empty()) {
+            // Only a check that read the whole file gives a findings file; otherwise the
+            // temporary files go and the target stays as it was.
+            if (t.ausgefuehrt && t.pruefung.geoeffnet && t.pruefung.vollstaendig) {
+                if (!strom.inOrdnung() || !befundDatei.abschliessen()) {
+                    scheitern(befundDatei.fehler());
+                    status = fehler;
+                    befundFehler = true;
+                }
+            } else {
+                scheitern("no findings file written: " + pfad + " was not checked to its end");
+            }
+        }
+        if (!zusammenfassungZiel.empty()) {
+            const bool ganz = t.ausgefuehrt && t.pruefung.geoeffnet && t.pruefung.vollstaendig;
+            const int dateiStatus = !ganz || befundFehler ? fehler
+                                    : t.fehlerfrei        ? erfolg
+                                                          : befunde;
+            zusammenfassung.push_back(
+                fasseZusammen(pfad, t.pruefung, zaehler, liste, dateiStatus));
+        }
         if (!t.ausgefuehrt) {
             scheitern("cannot check " + pfad + ": " +
                       (dateiSuchen(pfad, 0).empty() ? "no such file"
@@ -100,6 +170,7 @@ int pruefeBefehl(const Argumente& argumente) {
         }
         aus << berichtDatei(pfad, t.shapeTypLabel, t.vorhanden, t.gefordert, t.projektion,
                             t.geometrie);
+        warneVorEinheit(pfad);
         if (!t.pruefung.geoeffnet) {
             scheitern("cannot open " + pfad + ": " + t.pruefung.grund);
             status = fehler;
@@ -113,12 +184,16 @@ int pruefeBefehl(const Argumente& argumente) {
     aus.flush();
     if (!aus)
         return scheitern("cannot write the report");
+    std::string grund;
+    if (!zusammenfassungZiel.empty() &&
+        !schreibeGanz(zusammenfassungZiel, zusammenfassungCsv(zusammenfassung), grund))
+        return scheitern(grund);
     return status;
 }
 
 const BefehlEintrag eintrag({"check",
                              "check FILE.shp... [--min-distance CM] [--min-area M2] "
-                             "[--attributes FILE] [--out FILE]",
+                             "[--attributes FILE] [--out FILE] [--findings OUT.shp|OUT.csv] [--summary OUT.csv]",
                              "checks each file and prints its report (exit 1 when any has "
                              "findings)",
                              pruefeBefehl});

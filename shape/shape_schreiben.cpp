@@ -470,13 +470,15 @@ bool VunInterface::Shape_AppendRing(Punktfeld& punkte, const std::vector<std::st
     });
 }
 
-bool VunInterface::Shape_AppendNull() {
+bool VunInterface::Shape_AppendNull() { return Shape_AppendNull({std::string()}); }
+
+bool VunInterface::Shape_AppendNull(const std::vector<std::string>& wname) {
     return guard(false, [&] {
         oeffneZumSchreiben();
         aktTyp = shapetyp::nullShape;
         Bytes inhalt;
         haengeLe32(inhalt, shapetyp::nullShape);
-        schreibeSatz(inhalt, Punktfeld(), {std::string()}, false);
+        schreibeSatz(inhalt, Punktfeld(), wname, false);
         return true;
     });
 }

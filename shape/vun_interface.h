@@ -74,6 +74,8 @@ public:
     bool Shape_AppendRing(Punktfeld& punkte, const std::vector<std::string>& wname,
                           const std::vector<std::int32_t>& lineP);
     bool Shape_AppendNull();
+    // A null record whose attribute row gets the values `wname` (one per value field).
+    bool Shape_AppendNull(const std::vector<std::string>& wname);
     // Rewrites the ring orientation of every polygon record of the open file set in place.
     bool Shape_SwapArea(bool aktVersion);
     // One line "X Y value" per vertex of every record, the value being attribute field

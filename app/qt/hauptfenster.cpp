@@ -9,6 +9,7 @@
 #include "app/qt/ueber_show.h"
 #include "app/qt/vun_drucker.h"
 #include "app/zahlen.h"
+#include "check/einheit.h"
 #include "check/pruef_befehl.h"
 #include "clean/bereinigen_lauf.h"
 #include "view/bericht.h"
@@ -16,6 +17,12 @@
 #include "view/qt/schrift.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QUrl>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -182,6 +189,7 @@ const Hauptfenster::Befehl Hauptfenster::befehle[] = {
      &Hauptfenster::druckeAuswertung, 4, "print", "Shape-Angaben drucken", "Ctrl+P"},
     {"menu_trelvik", "menu_speichern", "Auswertung s&peichern", &Hauptfenster::menuSpeichern_,
      &Hauptfenster::speichereAuswertung, 5, "save", "Shape-Angaben speichern", "Ctrl+S"},
+    {"menu_trelvik", "menu_karte", "&Karte", &Hauptfenster::menuKarte_, &Hauptfenster::zeigeKarte},
     {"menu_hilfe", "menu_hilfe_hile", "&Hilfe", &Hauptfenster::menuHilfe_,
      &Hauptfenster::zeigeHilfe, 11, "help", "Hilfe aufrufen", "F1"},
     {"menu_hilfe", "menu_hilfe_strich", nullptr},
@@ -211,6 +219,7 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
     setObjectName(QStringLiteral("Hauptfenster"));
     setWindowTitle(QStringLiteral("Trelvik"));
     setWindowIcon(QIcon(logoBild(64)));
+    setAcceptDrops(true);
     baueBefehle();
     baueFlaeche();
     lauf_ = std::make_unique<Hintergrundlauf>(label13_, fortschritt_);
@@ -454,6 +463,7 @@ QLayout* Hauptfenster::baueZustand(QWidget* flaeche) {
 
 QLayout* Hauptfenster::baueErgebnisse(QWidget* flaeche) {
     text3_ = ergebnisBox(flaeche, "Text3");
+    text3_->viewport()->installEventFilter(this);
     text4_ = ergebnisBox(flaeche, "Text4");
     text5_ = ergebnisBox(flaeche, "Text5");
     text6_ = ergebnisBox(flaeche, "Text6");
@@ -489,7 +499,49 @@ bool Hauptfenster::eventFilter(QObject* objekt, QEvent* ereignis) {
         QTimer::singleShot(
             0, feld, [feld] { feld->setSelection(0, static_cast<int>(feld->text().size())); });
     }
+    // A double-click on a report line with a place opens the map there.
+    if (ereignis->type() == QEvent::MouseButtonDblClick && objekt == text3_->viewport() &&
+        menuKarte_->isEnabled()) {
+        const auto* maus = static_cast<QMouseEvent*>(ereignis);
+        double x = 0, y = 0;
+        if (ortAusBerichtZeile(text3_->cursorForPosition(maus->position().toPoint()).block().text(),
+                               x, y)) {
+            zeigeKarteBei(x, y);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(objekt, ereignis);
+}
+
+void Hauptfenster::zeigeKarte() {
+    if (!menuKarte_->isEnabled())
+        return;
+    if (!karte_)
+        karte_ = new Karte(bericht_.shapePfad, pruefung_, this);
+    karte_->show();
+    karte_->raise();
+    karte_->activateWindow();
+}
+
+void Hauptfenster::zeigeKarteBei(double x, double y) {
+    zeigeKarte();
+    if (karte_)
+        karte_->flaeche()->zentriere(x, y);
+}
+
+void Hauptfenster::dragEnterEvent(QDragEnterEvent* ereignis) {
+    const QList<QUrl> urls = ereignis->mimeData()->urls();
+    if (!lauf_->laeuft() && urls.size() == 1 && urls.front().isLocalFile() &&
+        urls.front().toLocalFile().endsWith(QStringLiteral(".shp"), Qt::CaseInsensitive))
+        ereignis->acceptProposedAction();
+}
+
+void Hauptfenster::dropEvent(QDropEvent* ereignis) {
+    const QList<QUrl> urls = ereignis->mimeData()->urls();
+    if (lauf_->laeuft() || urls.size() != 1 || !urls.front().isLocalFile())
+        return;
+    ladeShape(urls.front().toLocalFile());
+    ereignis->acceptProposedAction();
 }
 
 void Hauptfenster::setzePruefbar(bool verfuegbar) {
@@ -500,6 +552,7 @@ void Hauptfenster::setzeGeprueft(bool verfuegbar) {
     menuSpeichern_->setEnabled(verfuegbar);
     menuDrucken_->setEnabled(verfuegbar);
     menuBereinigen_->setEnabled(verfuegbar);
+    menuKarte_->setEnabled(verfuegbar);
     frame1_->setEnabled(verfuegbar);
 }
 
@@ -507,6 +560,9 @@ void Hauptfenster::leereErgebnisse() {
     for (QPlainTextEdit* box : {text3_, text4_, text5_, text6_})
         box->clear();
     bericht_ = {};
+    pruefung_ = {};
+    if (karte_)
+        karte_->deleteLater();
 }
 
 void Hauptfenster::zeigen() {
@@ -644,7 +700,9 @@ void Hauptfenster::pruefeShape() {
                 ergebnis.projektion,
                 ergebnis.geometrie};
     setzeFarbe(text3_, ergebnis.fehlerfrei ? QColor(0, 128, 0) : QColor(Qt::black));
+    pruefung_ = std::move(ergebnis.pruefung);
     setzeGeprueft(true);
+    label13_->setText(qs(einheitWarnung(pfad)));
 }
 
 QString Hauptfenster::zielShapeWaehlen() {

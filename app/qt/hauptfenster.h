@@ -2,11 +2,14 @@
 // The main window: menus, toolbar, threshold fields, cleaning options and the four result boxes;
 // it owns the chosen shapefile, the project folder, the required attribute list and the
 // printer choice, and routes every command.
+#include "app/qt/karte.h"
 #include "check/attributliste.h"
+#include "check/pruef_lauf.h"
 #include "clean/bereinigen_lauf.h"
 #include "view/qt/bericht_druck.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -68,12 +71,21 @@ public:
     const Attributliste& attributliste() const { return attributliste_; }
     // True while a check or a clean run works in the background.
     bool befehlLaeuft() const;
+    // The map of the last check, opened by "&Karte" or a double-click on a report line; null
+    // until then.
+    Karte* karte() const { return karte_; }
+    // Opens the map of the last check, centred on (x, y) when given.
+    void zeigeKarte();
+    void zeigeKarteBei(double x, double y);
     // What the last clean run did.
     const BereinigungsErgebnis& letzteBereinigung() const { return letzteBereinigung_; }
 
 protected:
     void closeEvent(QCloseEvent* ereignis) override;
     bool eventFilter(QObject* objekt, QEvent* ereignis) override;
+    // A .shp dropped onto the window is taken as if chosen in the open dialog.
+    void dragEnterEvent(QDragEnterEvent* ereignis) override;
+    void dropEvent(QDropEvent* ereignis) override;
 
 private:
     struct Befehl;
@@ -121,6 +133,8 @@ private:
     QString laufName_;
     bool schliessenNachLauf_ = false;
     BereinigungsErgebnis letzteBereinigung_;
+    GeometriePruefung pruefung_; // the findings of the last check, for the map
+    QPointer<Karte> karte_;
 
     QAction* menuShapeLaden_ = nullptr;
     QAction* menuDrucker_ = nullptr;
@@ -131,6 +145,7 @@ private:
     QAction* menuSpeichern_ = nullptr;
     QAction* menuHilfe_ = nullptr;
     QAction* menuUeber_ = nullptr;
+    QAction* menuKarte_ = nullptr;
     QToolBar* werkzeuge_ = nullptr;
 
     QLineEdit* text1_ = nullptr;

@@ -1,10 +1,11 @@
 // The Trelvik program: the main window.
 //
-//   trelvik [FILE.shp [--check] [--screenshot OUT.png]]
+//   trelvik [FILE.shp [--check] [--map] [--screenshot OUT.png]]
 //
 // A file given on the command line is chosen as if picked in the open dialog (so a desktop's
 // "open with" works); --check then checks it at once, and --screenshot saves a picture of the
-// window after that and ends the program (for the documentation).
+// window after that and ends the program (for the documentation); with --map the picture is of
+// the map window opened after the check.
 #include "app/dateien.h"
 #include "app/qt/dialoge.h"
 #include "app/qt/hauptfenster.h"
@@ -24,15 +25,19 @@ int main(int argc, char** argv) {
     QString datei;
     QString bildDatei;
     bool pruefen = false;
+    bool karte = false;
     const QStringList argumente = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < argumente.size(); ++i) {
         const QString& a = argumente[i];
         if (a == QLatin1String("--check")) {
             pruefen = true;
+        } else if (a == QLatin1String("--map")) {
+            karte = true;
         } else if (a == QLatin1String("--screenshot") && i + 1 < argumente.size()) {
             bildDatei = argumente[++i];
         } else if (a.startsWith(QLatin1String("--")) || !datei.isEmpty()) {
-            std::fprintf(stderr, "usage: trelvik [FILE.shp [--check] [--screenshot OUT.png]]\n");
+            std::fprintf(stderr,
+                         "usage: trelvik [FILE.shp [--check] [--map] [--screenshot OUT.png]]\n");
             return 2;
         } else {
             datei = QFileInfo(a).absoluteFilePath();
@@ -49,11 +54,15 @@ int main(int argc, char** argv) {
                 fenster.ladeShape(datei);
             if (pruefen && !fenster.shapePfad().isEmpty())
                 fenster.pruefeShape();
+            if (karte)
+                fenster.zeigeKarte();
             if (bildDatei.isEmpty())
                 return;
             // Let the window finish painting before it is taken.
             QTimer::singleShot(500, &fenster, [&] {
-                if (!fenster.grab().save(bildDatei)) {
+                QWidget* ziel = karte && fenster.karte() ? static_cast<QWidget*>(fenster.karte())
+                                                         : &fenster;
+                if (!ziel->grab().save(bildDatei)) {
                     std::fprintf(stderr, "trelvik: cannot write %s\n", qPrintable(bildDatei));
                     status = 2;
                 }
