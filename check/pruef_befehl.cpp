@@ -63,4 +63,27 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
     return t;
 }
 
+std::string pruefFehlschlag(const PruefTexte& t, const std::string& shapePfad) {
+    if (!t.schwellenFehler.empty())
+        return t.schwellenFehler;
+    const std::string datei = "\r\n" + shapePfad + "\r\n";
+    if (!t.ausgefuehrt) {
+        if (shapePfad.empty() || dateiSuchen(shapePfad, 0).empty())
+            return "Die Datei" + datei + "ist nicht vorhanden.";
+        return "Zum Shape" + datei + "fehlt die Attributtabelle (.dbf). Ohne sie kann nicht "
+               "geprüft werden.";
+    }
+    const GeometriePruefung& p = t.pruefung;
+    if (!p.geoeffnet)
+        return "Das Shape" + datei + "konnte nicht geöffnet werden:\r\n" + p.grund;
+    if (p.abgebrochen)
+        return "Die Prüfung von" + datei + "wurde bei Satz " + std::to_string(p.abbruchSatz + 1) +
+               " abgebrochen. Das Ergebnis gilt nur für die Sätze davor.";
+    if (!p.vollstaendig)
+        return "Die Prüfung von" + datei + "ist unvollständig: Satz " +
+               std::to_string(p.abbruchSatz + 1) + " kann nicht gelesen werden (" + p.lesefehler +
+               "). Er und die folgenden Sätze wurden nicht geprüft.";
+    return {};
+}
+
 } // namespace trelvik

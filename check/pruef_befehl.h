@@ -31,4 +31,9 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
                    const std::string& minAbstandText, const std::string& minFlaecheText,
                    PruefAnzeige* anzeige = nullptr, const FehlerMelder& melden = {});
 
+// For the window: a German message that names the file and says why the check of `shapePfad`
+// did not read it whole (threshold refused, file or table missing, file not opened, a record
+// that cannot be read, cancelled); "" when every record was read and checked.
+std::string pruefFehlschlag(const PruefTexte& t, const std::string& shapePfad);
+
 } // namespace trelvik

@@ -92,17 +92,6 @@ void setzeFarbe(QPlainTextEdit* box, const QColor& farbe) {
 
 const QString shapeFilter = QStringLiteral("Shape-Dateien (*.SHP *.shp)");
 
-// The clean run takes a cancel hook as its last argument where it has one; without it a
-// cancelled clean runs to its end.
-template <typename... Argumente>
-BereinigungsErgebnis bereinigeAbbrechbar(const std::function<bool()>& abbrechen,
-                                         const Argumente&... a) {
-    if constexpr (requires { bereinigen(a..., abbrechen); })
-        return bereinigen(a..., abbrechen);
-    else
-        return bereinigen(a...);
-}
-
 QString bereinigungsBericht(const BereinigungsErgebnis& e, const QString& ziel) {
     const QString name = QDir::toNativeSeparators(ziel);
     QString text;
@@ -656,6 +645,13 @@ void Hauptfenster::melde(const std::string& meldung) {
 void Hauptfenster::pruefeShape() {
     if (lauf_->laeuft() || shapePfad_.isEmpty())
         return;
+    const std::string abstand = text1_->text().toStdString();
+    const std::string flaeche = text2_->text().toStdString();
+    // A threshold that is no number runs nothing and leaves the last results as they are.
+    if (const std::string m = schwellenFehler(abstand, flaeche); !m.empty()) {
+        dialoge_.meldung(this, qs(m));
+        return;
+    }
     // The boxes are emptied, so what needs a finished check waits for this one.
     label3_->clear();
     leereErgebnisse();
@@ -663,8 +659,6 @@ void Hauptfenster::pruefeShape() {
     setzeFarbe(text3_, Qt::black);
 
     const std::string pfad = shapePfad_.toStdString();
-    const std::string abstand = text1_->text().toStdString();
-    const std::string flaeche = text2_->text().toStdString();
     PruefTexte ergebnis;
     const QString fehlschlag =
         imHintergrund(QStringLiteral("Die Prüfung"), [&](PruefAnzeige& anzeige) {
@@ -685,8 +679,11 @@ void Hauptfenster::pruefeShape() {
         return;
     }
     label3_->setText(qs(ergebnis.shapeTypLabel));
-    if (!ergebnis.ausgefuehrt) {
-        setzePruefbar(false);
+    const QString unvollstaendig = qs(pruefFehlschlag(ergebnis, pfad));
+    if (!ergebnis.ausgefuehrt || !ergebnis.pruefung.geoeffnet) {
+        // Nothing was read: the file stays chosen and unchecked, so it can be checked again
+        // once its set is whole.
+        dialoge_.meldung(this, unvollstaendig);
         return;
     }
     text4_->setPlainText(alsBoxText(ergebnis.vorhanden));
@@ -699,10 +696,16 @@ void Hauptfenster::pruefeShape() {
                 ergebnis.gefordert,
                 ergebnis.projektion,
                 ergebnis.geometrie};
-    setzeFarbe(text3_, ergebnis.fehlerfrei ? QColor(0, 128, 0) : QColor(Qt::black));
+    setzeFarbe(text3_, !unvollstaendig.isEmpty() ? QColor(Qt::red)
+                       : ergebnis.fehlerfrei     ? QColor(0, 128, 0)
+                                                 : QColor(Qt::black));
     pruefung_ = std::move(ergebnis.pruefung);
+    // A report of a run that stopped early says so in its last line, so it may be saved and
+    // printed; the clean refuses such a source itself.
     setzeGeprueft(true);
     label13_->setText(qs(einheitWarnung(pfad)));
+    if (!unvollstaendig.isEmpty())
+        dialoge_.meldung(this, unvollstaendig);
 }
 
 QString Hauptfenster::zielShapeWaehlen() {
@@ -732,6 +735,12 @@ QString Hauptfenster::zielShapeWaehlen() {
 void Hauptfenster::bereinigeShape() {
     if (lauf_->laeuft())
         return;
+    if (const std::string m = schwellenFehler(text1_->text().toStdString(),
+                                              text2_->text().toStdString());
+        !m.empty()) {
+        dialoge_.meldung(this, qs(m));
+        return;
+    }
     const QString ziel = zielShapeWaehlen();
     if (ziel.isEmpty())
         return;
@@ -752,8 +761,8 @@ void Hauptfenster::bereinigeShape() {
                 anzeige.fortschritt(erledigt, alle);
             };
             letzteBereinigung_ =
-                bereinigeAbbrechbar([&anzeige] { return anzeige.abbrechen(); }, quelle, zielPfad,
-                                    attributliste_, o, melder, fortschritt);
+                bereinigen(quelle, zielPfad, attributliste_, o, melder, fortschritt,
+                           [&anzeige] { return anzeige.abbrechen(); });
         });
     label13_->clear();
     if (schliesseNachLauf())

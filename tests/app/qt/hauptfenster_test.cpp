@@ -621,6 +621,72 @@ TEST_F(FensterTest, BereinigenVerweigertDenGleichenNamen) {
     EXPECT_TRUE(leer.contains(QString::number(voll.gelesen)));
 }
 
+// What was not read whole never gets the all-clear: the reason is said with the file's name,
+// the commands stand as for an unchecked file, and the clean refuses a source cut short.
+TEST_F(FensterTest, UnvollstaendigGelesenesBekommtNieDieEntwarnung) {
+    const QString quelle = QStringLiteral(TRELVIK_TESTDATEN "/faulty/figure_eight/figure_eight.");
+    const auto satz = [&](const QString& name, const QStringList& endungen) {
+        for (const QString& e : endungen)
+            QFile::copy(quelle + e, ordner + name + QLatin1Char('.') + e);
+        return ordner + name + QStringLiteral(".shp");
+    };
+    const QString gekuerzt = satz(QStringLiteral("kurz"), {"shx", "dbf", "prj"});
+    QFile ganz(quelle + QStringLiteral("shp"));
+    ASSERT_TRUE(ganz.open(QIODevice::ReadOnly));
+    QFile kurz(gekuerzt);
+    ASSERT_TRUE(kurz.open(QIODevice::WriteOnly));
+    kurz.write(ganz.read(420)); // record 2 is cut in the middle
+    kurz.close();
+    const QString ohneTabelle = satz(QStringLiteral("ohne_dbf"), {"shp", "shx"});
+    const QString ohneIndex = satz(QStringLiteral("ohne_shx"), {"shp", "dbf"});
+    const QString text = satz(QStringLiteral("text"), {"dbf", "shx"});
+    QFile t(text);
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+    t.write("kein Shape\n");
+    t.close();
+
+    const QColor gruen(0, 128, 0);
+    for (const QString& datei : {ohneTabelle, ohneIndex, text}) {
+        dialoge.meldungen.clear();
+        ladenUndPruefen(datei);
+        ASSERT_EQ(dialoge.meldungen.size(), 1) << datei.toStdString();
+        EXPECT_TRUE(dialoge.meldungen[0].contains(datei)) << dialoge.meldungen[0].toStdString();
+        erwarte(*this, *fenster, {true, false, false, false});
+        EXPECT_TRUE(box("Text3").isEmpty());
+    }
+
+    dialoge.meldungen.clear();
+    ladenUndPruefen(gekuerzt);
+    EXPECT_FALSE(box("Text3").contains(QStringLiteral("Keine Fehler gefunden!")));
+    EXPECT_EQ(finde<QPlainTextEdit>("Text3")->palette().color(QPalette::Text), QColor(Qt::red));
+    ASSERT_EQ(dialoge.meldungen.size(), 1);
+    EXPECT_TRUE(dialoge.meldungen[0].contains(gekuerzt));
+    EXPECT_TRUE(dialoge.meldungen[0].contains(QStringLiteral("Satz 2")));
+    dialoge.speichernAntworten << ordner + QStringLiteral("ziel.shp");
+    fenster->bereinigeShape();
+    EXPECT_FALSE(fenster->letzteBereinigung().erfolgreich);
+    EXPECT_FALSE(QFileInfo::exists(ordner + QStringLiteral("ziel.shp")));
+    EXPECT_EQ(dialoge.meldungen.size(), 2);
+
+    // A threshold that is no number runs nothing, for check and clean alike; the last results
+    // stay. A decimal with comma is a number.
+    const QString vorher = box("Text3");
+    auto* abstand = finde<QLineEdit>("Text1");
+    for (const char* falsch : {"abc", "", "-1", "inf", "nan", "2,5cm"}) {
+        dialoge.meldungen.clear();
+        abstand->setText(QLatin1String(falsch));
+        fenster->pruefeShape();
+        fenster->bereinigeShape();
+        ASSERT_EQ(dialoge.meldungen.size(), 2) << falsch;
+        EXPECT_EQ(box("Text3"), vorher) << falsch;
+        EXPECT_EQ(dialoge.speichernAufrufe, 1) << falsch;
+    }
+    abstand->setText(QStringLiteral("2,5"));
+    ladenUndPruefen(QStringLiteral(TRELVIK_TESTDATEN "/faulty/close_points/close_points.shp"));
+    EXPECT_NE(finde<QPlainTextEdit>("Text3")->palette().color(QPalette::Text), gruen);
+    EXPECT_FALSE(box("Text3").contains(QStringLiteral("Keine Fehler gefunden!")));
+}
+
 TEST_F(FensterTest, SpeichernSchreibtDenBerichtOderNichts) {
     const QString datei = ordner + QStringLiteral("bericht.txt");
     // Empty geometry report: no file even with a name.
