@@ -323,28 +323,10 @@ bool BefundDatei::abschliessen() {
     return true;
 }
 
-void BefundStrom::shapeTypAnzeigen(const std::string& text) {
-    if (weiter_)
-        weiter_->shapeTypAnzeigen(text);
-}
-
-void BefundStrom::statusAnzeigen(const std::string& text) {
-    if (weiter_)
-        weiter_->statusAnzeigen(text);
-}
-
-void BefundStrom::fortschritt(std::int32_t erledigt, std::int32_t alle) {
-    if (weiter_)
-        weiter_->fortschritt(erledigt, alle);
-}
-
-bool BefundStrom::abbrechen() const { return weiter_ && weiter_->abbrechen(); }
-
 void BefundStrom::satzGeprueft(const GeometriePruefung& pruefung, const SatzBefund& befund,
                                const Punktfeld& punkte,
                                const std::vector<std::int32_t>& teilStart) {
-    if (weiter_)
-        weiter_->satzGeprueft(pruefung, befund, punkte, teilStart);
+    WeiterleitendeAnzeige::satzGeprueft(pruefung, befund, punkte, teilStart);
     if (inOrdnung_)
         inOrdnung_ = datei_.schreibe(befundeDesSatzes(pruefung, befund, punkte, teilStart));
 }

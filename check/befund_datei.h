@@ -3,6 +3,7 @@
 // (through VunInterface, with the source's projection file) or a CSV table. Without the report's
 // list limits; written record by record, and whole or not at all.
 #include "check/pruef_lauf.h"
+#include "check/weiterleitung.h"
 
 #include <memory>
 #include <string>
@@ -55,13 +56,10 @@ private:
 };
 
 // Passes everything on to `weiter` and writes each record's findings as they come.
-class BefundStrom : public PruefAnzeige {
+class BefundStrom : public WeiterleitendeAnzeige {
 public:
-    BefundStrom(BefundDatei& datei, PruefAnzeige* weiter) : datei_(datei), weiter_(weiter) {}
-    void shapeTypAnzeigen(const std::string& text) override;
-    void statusAnzeigen(const std::string& text) override;
-    void fortschritt(std::int32_t erledigt, std::int32_t alle) override;
-    bool abbrechen() const override;
+    BefundStrom(BefundDatei& datei, PruefAnzeige* weiter)
+        : WeiterleitendeAnzeige(weiter), datei_(datei) {}
     void satzGeprueft(const GeometriePruefung& pruefung, const SatzBefund& befund,
                       const Punktfeld& punkte, const std::vector<std::int32_t>& teilStart) override;
     // False when a write failed; the rest of the run is not written then.
@@ -69,7 +67,6 @@ public:
 
 private:
     BefundDatei& datei_;
-    PruefAnzeige* weiter_;
     bool inOrdnung_ = true;
 };
 

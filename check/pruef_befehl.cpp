@@ -5,6 +5,7 @@
 #include "app/zahlen.h"
 #include "check/bericht_texte.h"
 #include "check/projektion.h"
+#include "check/weiterleitung.h"
 
 namespace trelvik {
 
@@ -31,30 +32,15 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
     t.gefordert = boxen.gefordert;
 
     t.projektion = leseProjektion(shapePfad, melden);
-    struct Label : PruefAnzeige {
-        PruefAnzeige* weiter = nullptr;
+    // Keeps the shape type line for the report as it passes by.
+    struct Label : WeiterleitendeAnzeige {
+        using WeiterleitendeAnzeige::WeiterleitendeAnzeige;
         std::string text;
         void shapeTypAnzeigen(const std::string& s) override {
             text = s;
-            if (weiter)
-                weiter->shapeTypAnzeigen(s);
+            WeiterleitendeAnzeige::shapeTypAnzeigen(s);
         }
-        void statusAnzeigen(const std::string& s) override {
-            if (weiter)
-                weiter->statusAnzeigen(s);
-        }
-        void fortschritt(std::int32_t erledigt, std::int32_t alle) override {
-            if (weiter)
-                weiter->fortschritt(erledigt, alle);
-        }
-        bool abbrechen() const override { return weiter && weiter->abbrechen(); }
-        void satzGeprueft(const GeometriePruefung& p, const SatzBefund& b, const Punktfeld& punkte,
-                          const std::vector<std::int32_t>& teilStart) override {
-            if (weiter)
-                weiter->satzGeprueft(p, b, punkte, teilStart);
-        }
-    } label;
-    label.weiter = anzeige;
+    } label(anzeige);
     t.pruefung = pruefeGeometrie(shapePfad, minAbstandAusFeld(minAbstandText),
                                  minFlaecheAusFeld(minFlaecheText), &label);
     t.shapeTypLabel = label.text;

@@ -24,28 +24,10 @@ std::string csvText(const std::string& text) {
 
 } // namespace
 
-void BefundZaehler::shapeTypAnzeigen(const std::string& text) {
-    if (weiter_)
-        weiter_->shapeTypAnzeigen(text);
-}
-
-void BefundZaehler::statusAnzeigen(const std::string& text) {
-    if (weiter_)
-        weiter_->statusAnzeigen(text);
-}
-
-void BefundZaehler::fortschritt(std::int32_t erledigt, std::int32_t alle) {
-    if (weiter_)
-        weiter_->fortschritt(erledigt, alle);
-}
-
-bool BefundZaehler::abbrechen() const { return weiter_ && weiter_->abbrechen(); }
-
 void BefundZaehler::satzGeprueft(const GeometriePruefung& pruefung, const SatzBefund& befund,
                                  const Punktfeld& punkte,
                                  const std::vector<std::int32_t>& teilStart) {
-    if (weiter_)
-        weiter_->satzGeprueft(pruefung, befund, punkte, teilStart);
+    WeiterleitendeAnzeige::satzGeprueft(pruefung, befund, punkte, teilStart);
     for (const Befund& f : befundeDesSatzes(pruefung, befund, punkte, teilStart)) {
         const auto art = std::find_if(befundArten.begin(), befundArten.end(),
                                       [&](const char* a) { return f.art == a; });

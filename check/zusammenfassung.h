@@ -2,6 +2,7 @@
 // One line per checked file, for deliveries of many files judged from one table.
 #include "check/attributliste.h"
 #include "check/pruef_lauf.h"
+#include "check/weiterleitung.h"
 
 #include <array>
 #include <string>
@@ -29,19 +30,14 @@ struct DateiZusammenfassung {
 };
 
 // Counts every finding of the run by kind and passes everything on to `weiter`.
-class BefundZaehler : public PruefAnzeige {
+class BefundZaehler : public WeiterleitendeAnzeige {
 public:
-    explicit BefundZaehler(PruefAnzeige* weiter) : weiter_(weiter) {}
-    void shapeTypAnzeigen(const std::string& text) override;
-    void statusAnzeigen(const std::string& text) override;
-    void fortschritt(std::int32_t erledigt, std::int32_t alle) override;
-    bool abbrechen() const override;
+    explicit BefundZaehler(PruefAnzeige* weiter) : WeiterleitendeAnzeige(weiter) {}
     void satzGeprueft(const GeometriePruefung& pruefung, const SatzBefund& befund,
                       const Punktfeld& punkte, const std::vector<std::int32_t>& teilStart) override;
     const std::array<std::int64_t, befundArten.size()>& anzahl() const { return anzahl_; }
 
 private:
-    PruefAnzeige* weiter_;
     std::array<std::int64_t, befundArten.size()> anzahl_{};
 };
 
