@@ -1,24 +1,23 @@
 // trelvik-cli check with the findings file, the summary table and the unit warning.
+#include "hilfe/cli.h"
+#include "hilfe/ordner.h"
+
 #include <algorithm>
-#include <array>
-#include <tuple>
-#include <unistd.h>
-#include <cstdio>
-#include <cstdlib>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <string>
-#include <cmath>
 #include <map>
 #include <regex>
 #include <set>
 #include <shapefil.h>
 #include <sstream>
-#include <sys/wait.h>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
+namespace test = trelvik::test;
 
 namespace {
 
@@ -28,22 +27,11 @@ struct Lauf {
     std::string err; // stderr
 };
 
-std::string lies(const fs::path& pfad) {
-    std::ifstream datei(pfad, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(datei), {});
-}
-
-const std::string cli = std::string(TRELVIK_BIN) + "/trelvik-cli";
+std::string lies(const fs::path& pfad) { return test::lies(pfad.string()); }
 
 class CliBefunde : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string muster = (fs::temp_directory_path() / "trelvik-befund-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(muster.data()), nullptr);
-        ordner = muster;
-        std::ofstream(ordner / "Attribute.txt") << "";
-    }
-    void TearDown() override { fs::remove_all(ordner); }
+    void SetUp() override { test::schreibe((ordner / "Attribute.txt").string(), ""); }
 
     // A copy of a set with known faults in the test's folder; returns its .shp path.
     fs::path kopie(const std::string& set) {
@@ -54,24 +42,15 @@ protected:
         return ordner / (set + ".shp");
     }
     Lauf check(const std::string& argumente) {
-        Lauf l;
         const fs::path err = ordner / "stderr.txt";
-        const std::string befehl = "cd '" + ordner.string() + "' && '" + cli +
-                                   "' check --attributes Attribute.txt " + argumente + " 2>'" +
-                                   err.string() + "'";
-        FILE* rohr = ::popen(befehl.c_str(), "r");
-        if (rohr == nullptr)
-            return l;
-        std::array<char, 4096> puffer{};
-        std::size_t n = 0;
-        while ((n = std::fread(puffer.data(), 1, puffer.size(), rohr)) > 0)
-            l.aus.append(puffer.data(), n);
-        const int roh = ::pclose(rohr);
-        l.status = WIFEXITED(roh) ? WEXITSTATUS(roh) : -1;
-        l.err = lies(err);
-        return l;
+        const test::Lauf l = test::starte("{ cd '" + ordner.string() + "' && '" + test::cliPfad() +
+                                              "' check --attributes Attribute.txt " + argumente +
+                                              " 2>'" + err.string() + "'; }",
+                                          false);
+        return {l.status, l.ausgabe, lies(err)};
     }
-    fs::path ordner;
+    test::TestOrdner platz;
+    fs::path ordner = platz.pfad();
 };
 
 struct Zeile {
