@@ -154,4 +154,14 @@ std::string programmOrdner() {
     return ordner.empty() ? "./" : ordner;
 }
 
+bool installiert(const std::string& programmOrdner) {
+    struct stat st {};
+    const std::string daten = programmOrdner + TRELVIK_DATEN_RELATIV;
+    return ::stat(daten.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string datenOrdner(const std::string& programmOrdner) {
+    return installiert(programmOrdner) ? programmOrdner + TRELVIK_DATEN_RELATIV : programmOrdner;
+}
+
 } // namespace trelvik

@@ -31,4 +31,12 @@ std::string tempOrdner();
 // The folder of the running program, ending with "/".
 std::string programmOrdner();
 
+// Whether the program in `programmOrdner` runs from an installed tree: its data folder
+// (share/trelvik beside bin/) exists. A build tree has none.
+bool installiert(const std::string& programmOrdner);
+
+// The folder of the program's data (help, the default Attribute.txt), ending with "/": the
+// installed data folder, else the program folder itself.
+std::string datenOrdner(const std::string& programmOrdner);
+
 } // namespace trelvik

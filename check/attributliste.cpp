@@ -172,21 +172,44 @@ Attributliste leseAttributliste(const std::string& pfad, const FehlerMelder& mel
     return liste;
 }
 
-std::string attributDateiPfad(const std::string& programmOrdner) {
-    const std::string beimProgramm = programmOrdner + "Attribute.txt";
-    if (vorhanden(beimProgramm) || checkReadOnly(beimProgramm, false))
-        return beimProgramm;
+std::string benutzerOrdner() {
     std::string konfiguration;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/')
         konfiguration = xdg;
     else if (const char* heim = std::getenv("HOME"); heim != nullptr && *heim != '\0')
         konfiguration = std::string(heim) + "/.config";
     else
+        return "";
+    return konfiguration + "/trelvik/";
+}
+
+std::string attributDateiPfad(const std::string& programmOrdner) {
+    const bool imInstallierten = installiert(programmOrdner);
+    const std::string beimProgramm = programmOrdner + "Attribute.txt";
+    if (!imInstallierten && (vorhanden(beimProgramm) || checkReadOnly(beimProgramm, false)))
         return beimProgramm;
-    const std::string ordner = konfiguration + "/trelvik";
+    // The installed default is read-only and shared; each user gets a copy to edit.
+    const std::string vorlage = datenOrdner(programmOrdner) + "Attribute.txt";
+    const std::string ordner = benutzerOrdner();
+    if (ordner.empty())
+        return imInstallierten ? vorlage : beimProgramm;
+    const std::string eigene = ordner + "Attribute.txt";
     std::error_code fehler;
     std::filesystem::create_directories(ordner, fehler);
-    return ordner + "/Attribute.txt";
+    if (imInstallierten && !vorhanden(eigene) && vorhanden(vorlage)) {
+        // Copied under another name first, so a half-written copy is never taken for the list.
+        const std::string neu = eigene + ".neu";
+        if (std::filesystem::copy_file(vorlage, neu,
+                                       std::filesystem::copy_options::overwrite_existing, fehler)) {
+            std::error_code egal;
+            std::filesystem::permissions(neu, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, egal);
+            std::filesystem::rename(neu, eigene, fehler);
+        }
+        if (fehler)
+            std::filesystem::remove(neu, fehler);
+    }
+    return eigene;
 }
 
 std::vector<TabellenFeld> leseTabellenFelder(const std::string& dbfPfad) {

@@ -33,8 +33,14 @@ bool schreibeStandardAttribute(const std::string& pfad);
 // still does not exist leaves the list empty.
 Attributliste leseAttributliste(const std::string& pfad, const FehlerMelder& melden = {});
 
-// Where Attribute.txt lives: beside the program; where it is missing there and that folder
-// cannot be written (an installed program), in the per-user configuration folder.
+// The per-user configuration folder, ending with "/": $XDG_CONFIG_HOME/trelvik/ when that is an
+// absolute path, else ~/.config/trelvik/; "" without either variable.
+std::string benutzerOrdner();
+
+// Where Attribute.txt lives. In a build tree beside the program, unless it is missing there and
+// that folder cannot be written. An installed program never writes into its own tree: the list
+// is the user's, in benutzerOrdner(), copied from the installed default at the first use.
+// Without a per-user folder an installed program reads its default.
 std::string attributDateiPfad(const std::string& programmOrdner);
 
 // The field descriptors of a table file, names decoded in the code page of the ".cpg" beside

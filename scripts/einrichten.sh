@@ -7,7 +7,7 @@ preset=${1:-release}
 
 pakete=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libshp-dev binutils locales
         qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core fonts-liberation
-        poppler-utils xvfb xauth cups printer-driver-cups-pdf)
+        poppler-utils xvfb xauth cups printer-driver-cups-pdf dpkg-dev file lintian)
 fehlend=()
 for p in "${pakete[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || fehlend+=("$p")

@@ -227,6 +227,9 @@ Hauptfenster::Hauptfenster(Dialoge& dialoge, const QString& programmOrdner, QWid
     QString ordner = programmOrdner_;
     while (ordner.size() > 1 && ordner.endsWith(QLatin1Char('/')))
         ordner.chop(1);
+    // Nobody keeps shapefiles in an installed program's folder.
+    if (installiert(QDir(programmOrdner_).path().toStdString() + "/"))
+        ordner = QDir::homePath();
     const Einstellungen e = leseEinstellungen(ordner);
     gespeicherterZustand_ = e.fensterZustand;
     projektPfad_ = e.projektPfad;

@@ -8,7 +8,7 @@ namespace trelvik {
 
 class Dialoge;
 
-// The HTML help beside the program (hilfe/trelvik.html in `programmOrdner`).
+// The HTML help: hilfe/trelvik.html in the data folder of the program in `programmOrdner`.
 QString hilfeDatei(const QString& programmOrdner);
 
 // What was started: "" when nothing could be.

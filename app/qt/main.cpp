@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TRELVIK"));
     QApplication::setOrganizationName(QStringLiteral("TRELVIK"));
+    // Ties the window to trelvik.desktop, so the desktop shows its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trelvik"));
 
     QString datei;
     QString bildDatei;

@@ -1,6 +1,10 @@
 #include "check/attributliste.h"
 #include "pruef_hilfe.h"
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace trelvik;
@@ -133,6 +137,80 @@ TEST_F(Attributliste_, OrdnerNichtSchreibbarOhneDateiNimmtKonfigurationsordner) 
         ::setenv("XDG_CONFIG_HOME", gesichert.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
+}
+
+namespace {
+
+// Sets an environment variable (nullptr: unsets it) for one scope.
+class Umgebung {
+public:
+    Umgebung(const char* name, const char* wert) : name_(name) {
+        if (const char* alt = std::getenv(name))
+            alt_ = alt;
+        setze(wert);
+    }
+    ~Umgebung() { setze(alt_ ? alt_->c_str() : nullptr); }
+    void setze(const char* wert) {
+        if (wert)
+            ::setenv(name_, wert, 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> alt_;
+};
+
+std::string inhalt(const std::string& pfad) {
+    std::ifstream datei(pfad, std::ios::binary);
+    return {std::istreambuf_iterator<char>(datei), {}};
+}
+
+} // namespace
+
+// An installed program (bin/ beside share/trelvik/) never writes into its tree: each user gets a
+// copy of the installed list, kept once it is theirs.
+TEST_F(Attributliste_, InstalliertGehoertDieListeDemBenutzer) {
+    const std::string bin = ordner + "praefix/bin/";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(ordner + "praefix/share/trelvik");
+    const std::string vorlageText = "# vom Verwalter\r\n\"EIGEN\"\tC\t10\r\n";
+    const std::string vorlage = schreibe("praefix/share/trelvik/Attribute.txt", vorlageText);
+    Umgebung xdg("XDG_CONFIG_HOME", (ordner + "konfig").c_str());
+    Umgebung heim("HOME", (ordner + "heim").c_str());
+
+    const std::string eigene = ordner + "konfig/trelvik/Attribute.txt";
+    EXPECT_EQ(attributDateiPfad(bin), eigene);
+    EXPECT_EQ(inhalt(eigene), vorlageText);
+    const Attributliste liste = leseAttributliste(eigene);
+    ASSERT_EQ(liste.size(), 1u);
+    EXPECT_EQ(liste[0].name, "EIGEN");
+    // The user's own list is not replaced by the default again.
+    schreibe("konfig/trelvik/Attribute.txt", "\"ANDERS\"\tN\t5\r\n");
+    EXPECT_EQ(attributDateiPfad(bin), eigene);
+    EXPECT_EQ(leseAttributliste(eigene).at(0).name, "ANDERS");
+
+    // Without XDG_CONFIG_HOME the folder is under the home folder; a relative one counts as unset.
+    xdg.setze("relativ");
+    const std::string unterHeim = ordner + "heim/.config/trelvik/Attribute.txt";
+    EXPECT_EQ(attributDateiPfad(bin), unterHeim);
+    EXPECT_EQ(inhalt(unterHeim), vorlageText);
+
+    // With neither, the installed list is read as it is.
+    xdg.setze(nullptr);
+    heim.setze(nullptr);
+    const std::string gelesen = attributDateiPfad(bin);
+    EXPECT_EQ(inhalt(gelesen), vorlageText);
+    EXPECT_EQ(std::filesystem::weakly_canonical(gelesen), std::filesystem::weakly_canonical(vorlage));
+
+    // Nothing new in the installed tree.
+    std::vector<std::string> baum;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(ordner + "praefix"))
+        baum.push_back(e.path().lexically_relative(ordner + "praefix").string());
+    std::sort(baum.begin(), baum.end());
+    EXPECT_EQ(baum, (std::vector<std::string>{"bin", "share", "share/trelvik",
+                                              "share/trelvik/Attribute.txt"}));
 }
 
 TEST_F(Attributliste_, FelderAusDemDateikopf) {

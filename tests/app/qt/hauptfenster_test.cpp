@@ -313,6 +313,43 @@ TEST_F(FensterTest, WerkzeugleisteLeitetNachSchluessel) {
     EXPECT_EQ(dialoge.urls[0].toLocalFile(), ordner + QStringLiteral("hilfe/trelvik.html"));
 }
 
+// Installed under a prefix, the window takes help and the default list from share/trelvik, keeps
+// the list in the user's folder, writes nothing beside itself and starts in the home folder.
+TEST_F(FensterTest, InstalliertNimmtDatenordnerUndBenutzerordner) {
+    const QString praefix = test::neuerOrdner();
+    const QString daten = praefix + QStringLiteral("share/trelvik/");
+    QDir().mkpath(praefix + QStringLiteral("bin"));
+    QDir().mkpath(daten + QStringLiteral("hilfe"));
+    QFile hilfe(daten + QStringLiteral("hilfe/trelvik.html"));
+    ASSERT_TRUE(hilfe.open(QIODevice::WriteOnly));
+    hilfe.close();
+    QFile vorlage(daten + QStringLiteral("Attribute.txt"));
+    ASSERT_TRUE(vorlage.open(QIODevice::WriteOnly));
+    vorlage.write("\"EIGEN\"\tC\t10\r\n");
+    vorlage.close();
+    const QByteArray alt = qgetenv("XDG_CONFIG_HOME");
+    const bool gesetzt = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QString konfig = test::neuerOrdner();
+    qputenv("XDG_CONFIG_HOME", konfig.toUtf8());
+
+    TestDialoge eigene;
+    {
+        Hauptfenster installiert(eigene, praefix + QStringLiteral("bin/"));
+        ASSERT_EQ(installiert.attributliste().size(), 1u);
+        EXPECT_EQ(installiert.attributliste()[0].name, "EIGEN");
+        EXPECT_TRUE(QFileInfo::exists(konfig + QStringLiteral("trelvik/Attribute.txt")));
+        EXPECT_EQ(installiert.projektPfad(), QDir::homePath());
+        installiert.werkzeugPosition(11)->trigger(); // help
+        ASSERT_EQ(eigene.urls.size(), 1u);
+        EXPECT_EQ(eigene.urls[0].toLocalFile(), daten + QStringLiteral("hilfe/trelvik.html"));
+    }
+    EXPECT_TRUE(QDir(praefix + QStringLiteral("bin")).isEmpty());
+    if (gesetzt)
+        qputenv("XDG_CONFIG_HOME", alt);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(FensterTest, PruefungFuelltAlleBoxenUndFaerbtDasErgebnis) {
     bool gruen = false;
     bool schwarz = false;
