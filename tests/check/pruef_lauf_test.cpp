@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <shapefil.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <random>
 #include <set>
 
 using namespace trelvik;
@@ -206,4 +209,104 @@ TEST(PruefLauf, LeererTeilIstZuWenigPunkteUndDerLaufGehtWeiter) {
     EXPECT_EQ(p.saetze[0].teile, 2);
     EXPECT_TRUE(p.saetze[1].flaecheZuKlein);
     EXPECT_EQ(p.teileGeprueft, 3);
+}
+
+namespace {
+
+// Records of many small rings on a coarse grid, so that boxes overlap, touch and lie apart:
+// squares and triangles, exact copies, rings of one or two points and parts without points,
+// at coordinates around 0, UTM-sized or 1e7, in seeded random order.
+std::string vieleRinge(const test::TestOrdner& ordner, unsigned saat) {
+    std::mt19937 zufall(saat);
+    const std::string basis = ordner / ("ringe" + std::to_string(saat));
+    SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
+    DBFHandle dbf = DBFCreate(basis.c_str());
+    DBFAddField(dbf, "ID", FTInteger, 5, 0);
+    const double versatz[] = {0, 500000, 1e7};
+    for (int satz = 0; satz < 4; ++satz) {
+        const double ox = versatz[zufall() % 3], oy = versatz[zufall() % 3];
+        const int ringe = 17 + static_cast<int>(zufall() % 120);
+        const int raster = 2 + static_cast<int>(zufall() % 12);
+        std::vector<double> x, y;
+        std::vector<int> starts;
+        for (int r = 0; r < ringe; ++r) {
+            starts.push_back(static_cast<int>(x.size()));
+            const double gx = ox + 3.0 * static_cast<double>(zufall() % raster);
+            const double gy = oy + 3.0 * static_cast<double>(zufall() % raster);
+            const double s = 0.5 + static_cast<double>(zufall() % 6) * 0.5;
+            switch (zufall() % 8) {
+            case 0: // a copy of the ring before
+                if (r > 0) {
+                    const int von = starts[starts.size() - 2];
+                    for (int k = von; k < starts.back(); ++k) {
+                        x.push_back(x[static_cast<std::size_t>(k)]);
+                        y.push_back(y[static_cast<std::size_t>(k)]);
+                    }
+                }
+                break;
+            case 1: // one or two points, or none
+                for (unsigned k = zufall() % 3; k > 0; --k) {
+                    x.push_back(gx + static_cast<double>(k) * 0.1);
+                    y.push_back(gy);
+                }
+                break;
+            case 2:
+                for (const auto& [px, py] : {std::pair{0.0, 0.0}, {s, s}, {s, 0.0}, {0.0, 0.0}}) {
+                    x.push_back(gx + px);
+                    y.push_back(gy + py);
+                }
+                break;
+            default:
+                for (const auto& [px, py] :
+                     {std::pair{0.0, 0.0}, {0.0, s}, {s, s}, {s, 0.0}, {0.0, 0.0}}) {
+                    x.push_back(gx + px);
+                    y.push_back(gy + py);
+                }
+            }
+        }
+        SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, ringe, starts.data(), nullptr,
+                                       static_cast<int>(x.size()), x.data(), y.data(), nullptr,
+                                       nullptr);
+        SHPWriteObject(shp, -1, o);
+        SHPDestroyObject(o);
+        DBFWriteIntegerAttribute(dbf, satz, 0, satz);
+    }
+    SHPClose(shp);
+    DBFClose(dbf);
+    return basis + ".shp";
+}
+
+// Every ring-point entry of a run, beyond the ten per record the report shows.
+std::string ringPunkte(const GeometriePruefung& p) {
+    std::string text;
+    for (const SatzBefund& b : p.saetze)
+        for (const Fundstelle& f : b.ringe)
+            text += std::to_string(b.satz) + ":" + std::to_string(f.teil) + "-" +
+                    std::to_string(f.teilB) + "=" + std::to_string(f.ringFlags) + " ";
+    return text;
+}
+
+} // namespace
+
+TEST(RingPaare, RasterStimmtMitAllenPaarenUeberein) {
+    const test::TestOrdner ordner;
+    std::size_t eintraege = 0;
+    for (unsigned saat = 1; saat <= 40; ++saat) {
+        const std::string shp = vieleRinge(ordner, saat);
+        for (const double abstand : {0.0, 0.25, 2.0}) {
+            ::setenv("TRELVIK_BRUTE", "1", 1);
+            const GeometriePruefung alle = pruefeGeometrie(shp, abstand, 0.1, nullptr, 1);
+            ::setenv("TRELVIK_BRUTE", "0", 1);
+            const GeometriePruefung raster = pruefeGeometrie(shp, abstand, 0.1, nullptr, 1);
+            ::unsetenv("TRELVIK_BRUTE");
+            ASSERT_TRUE(alle.vollstaendig) << alle.grund;
+            ASSERT_EQ(geometrieBericht(raster), geometrieBericht(alle))
+                << "seed " << saat << ", distance " << abstand;
+            const std::string punkte = ringPunkte(alle);
+            ASSERT_EQ(ringPunkte(raster), punkte) << "seed " << saat;
+            eintraege += static_cast<std::size_t>(std::count(punkte.begin(), punkte.end(), ' '));
+        }
+    }
+    // The files give both outcomes of the pair test in plenty.
+    EXPECT_GT(eintraege, 2000u);
 }
