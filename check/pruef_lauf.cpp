@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -240,8 +241,33 @@ struct SatzArbeit {
     SatzBefund befund;
     SatzZahlen zahlen;
     bool geprueft = false;  // false when the run was stopped inside the record
-    std::atomic<std::int32_t> ring = 0; // the ring A under test, for the display meanwhile
+    // Where the check of the record is, for the display meanwhile: the part in the part loop,
+    // then the ring A of the pair loop.
+    std::atomic<std::int32_t> teil = 0;
+    std::atomic<std::int32_t> ring = 0;
 };
+
+// Where the check of a record is that the run has been waiting for: its ring in the pair loop,
+// else its part; after a second also for how long, so that a single large part, which the
+// library checks in one call, still shows the run alive.
+std::string stand(const SatzArbeit& s, std::int32_t& wartetAuf,
+                  std::chrono::steady_clock::time_point& wartetSeit) {
+    const auto jetzt = std::chrono::steady_clock::now();
+    if (wartetAuf != s.zeiger) {
+        wartetAuf = s.zeiger;
+        wartetSeit = jetzt;
+    }
+    const auto teile = static_cast<std::int32_t>(s.lpp.empty() ? 0 : s.lpp.size() - 1);
+    const std::int32_t ring = s.ring.load(std::memory_order_relaxed);
+    std::string text = ring > 0 ? ringStatus(ring, teile - 1)
+                                : "Teste Satz " + ganz(s.zeiger + 1.0) + ": Teil " +
+                                      ganz(s.teil.load(std::memory_order_relaxed)) + "/" +
+                                      ganz(teile) + "...";
+    const auto sekunden = std::chrono::duration_cast<std::chrono::seconds>(jetzt - wartetSeit);
+    if (sekunden.count() >= 1)
+        text += " " + ganz(static_cast<double>(sekunden.count())) + " s";
+    return text;
+}
 
 // The check of one record; thread-safe, as it only reads the run's settings.
 class SatzPruefer {
@@ -274,6 +300,7 @@ public:
         for (std::int32_t i = 1; i <= b.teile; ++i) {
             if (halt())
                 return false;
+            s.teil.store(i, std::memory_order_relaxed);
             Teil& teil = teile_[static_cast<std::size_t>(i - 1)];
             kopiereTeil(s.punkte, lpp[static_cast<std::size_t>(i - 1)],
                         lpp[static_cast<std::size_t>(i)] - 1, teil.punkte);
@@ -494,11 +521,21 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
     std::int32_t zeiger = 0;         // records checked and counted, in order
     std::int32_t ungeprueft = 0;     // records of a file type the check does not test
     std::int32_t flaechenLinien = 0; // of those, records that are polygons or lines
+    // The bar moves every 256 records, and at least every quarter second on files of few
+    // large records.
+    using Uhr = std::chrono::steady_clock;
+    auto gemeldet = Uhr::now();
     const auto weiterGezaehlt = [&] {
         ++zeiger;
-        if (anzeige && (zeiger % 256 == 0 || zeiger == e.saetzeImIndex))
+        if (anzeige && (zeiger % 256 == 0 || zeiger == e.saetzeImIndex ||
+                        Uhr::now() - gemeldet >= std::chrono::milliseconds(250))) {
             anzeige->fortschritt(zeiger, e.saetzeImIndex);
+            gemeldet = Uhr::now();
+        }
     };
+    // Since when the oldest record in flight keeps the run waiting.
+    std::int32_t wartetAuf = -1;
+    Uhr::time_point wartetSeit{};
     if (testbar) {
         // Records are checked on worker threads; everything the display and the findings see
         // happens here, in record order, as in a run on one thread.
@@ -542,11 +579,8 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
             [&](const SatzArbeit& s) {
                 if (halt())
                     return false;
-                // A record of many rings shows where its check is while it runs.
-                const std::int32_t ring = s.ring.load(std::memory_order_relaxed);
-                if (anzeige && ring > 0 && s.lpp.size() > 2)
-                    anzeige->statusAnzeigen(
-                        ringStatus(ring, static_cast<std::int32_t>(s.lpp.size()) - 2));
+                if (anzeige)
+                    anzeige->statusAnzeigen(stand(s, wartetAuf, wartetSeit));
                 return true;
             });
     } else {
