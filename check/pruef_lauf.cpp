@@ -543,10 +543,10 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
             arbeiterZahl(jobs),
             [&](SatzArbeit& s) {
                 if (halt() || !vun.Shape_GetCheck(gelesen, s.punkte, wname, vunRing, s.lpp))
-                    return false;
+                    return std::size_t{0};
                 s.zeiger = gelesen++;
                 s.satzTyp = vun.AktRecordTyp;
-                return true;
+                return s.punkte.zeilen() + 1;
             },
             [&](SatzArbeit& s, const std::atomic<bool>& stopp) {
                 s.geprueft = SatzPruefer(e, stopp).pruefe(s);

@@ -411,15 +411,15 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         arbeiterZahl(opt.jobs),
         [&](SatzArbeit& s) {
             if (!erstellt || !lesefehler.empty() || naechster >= alle || abbruch())
-                return false;
+                return std::size_t{0};
             if (!quelle.Shape_GetCheck(naechster, s.punkte, werte, s.ringe, s.lpp)) {
                 // A copy without the records that follow would pass for the whole file.
                 nichtGelesen = "record " + std::to_string(naechster + 1) +
                                " cannot be read, the source is refused: " + quelle.letzterFehler();
-                return false;
+                return std::size_t{0};
             }
             s.i = naechster++;
-            return true;
+            return s.punkte.zeilen() + 1;
         },
         [&](SatzArbeit& s, const std::atomic<bool>& stopp) { s.fertig = bereinigeSatz(s, stopp); },
         [&](SatzArbeit& s) {
