@@ -11,7 +11,7 @@ namespace trelvik {
 
 PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
                    const std::string& minAbstandText, const std::string& minFlaecheText,
-                   PruefAnzeige* anzeige, const FehlerMelder& melden) {
+                   PruefAnzeige* anzeige, const FehlerMelder& melden, unsigned jobs) {
     PruefTexte t;
     for (auto& e : liste) {
         e.status = 0;
@@ -42,7 +42,7 @@ PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
         }
     } label(anzeige);
     t.pruefung = pruefeGeometrie(shapePfad, minAbstandAusFeld(minAbstandText),
-                                 minFlaecheAusFeld(minFlaecheText), &label);
+                                 minFlaecheAusFeld(minFlaecheText), &label, jobs);
     t.shapeTypLabel = label.text;
     t.geometrie = geometrieBericht(t.pruefung);
     t.fehlerfrei = t.pruefung.ohneBefund();

@@ -25,11 +25,12 @@ struct PruefTexte {
     GeometriePruefung pruefung;
 };
 
-// Runs the check with the two threshold texts of the window (centimetres, square metres).
-// Sets status and position of every entry of `liste`.
+// Runs the check with the two threshold texts of the window (centimetres, square metres) on
+// `jobs` worker threads (0: one per core). Sets status and position of every entry of `liste`.
 PruefTexte pruefen(const std::string& shapePfad, Attributliste& liste,
                    const std::string& minAbstandText, const std::string& minFlaecheText,
-                   PruefAnzeige* anzeige = nullptr, const FehlerMelder& melden = {});
+                   PruefAnzeige* anzeige = nullptr, const FehlerMelder& melden = {},
+                   unsigned jobs = 0);
 
 // For the window: a German message that names the file and says why the check of `shapePfad`
 // did not read it whole (threshold refused, file or table missing, file not opened, a record

@@ -1,11 +1,14 @@
 #include "check/pruef_lauf.h"
 
+#include "app/fliessband.h"
 #include "app/zahlen.h"
 #include "geometry/bindung/bindung.h"
 #include "shape/shape_format.h"
 #include "shape/vun_interface.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -108,31 +111,184 @@ void aufbauHinweise(const VunInterface& vun, GeometriePruefung& e) {
                              "oder Minimum größer als Maximum).");
 }
 
-class Lauf {
-public:
-    Lauf(GeometriePruefung& e, PruefAnzeige* anzeige) : e_(e), anzeige_(anzeige) {}
+// Which ring pairs reach the box test: TRELVIK_BRUTE=1 all of them, TRELVIK_BRUTE=0 only those
+// of the grid even for few rings; otherwise the number of rings decides.
+bool ringeImRaster(std::size_t ringe) {
+    const char* wert = std::getenv("TRELVIK_BRUTE");
+    if (wert != nullptr && wert[0] != 0 && wert[1] == 0) {
+        if (wert[0] == '1')
+            return false;
+        if (wert[0] == '0')
+            return true;
+    }
+    return ringe > 16;
+}
 
-    // True once the display asked to stop; asked again at every call until then.
-    bool halt() {
-        if (!gestoppt_ && anzeige_ && anzeige_->abbrechen())
-            gestoppt_ = true;
-        return gestoppt_;
+// The rings B whose enlarged box overlaps that of a ring A, from a grid over the boxes. The
+// boxes are the pair loop's own and every candidate passes the same comparisons, so a pair is a
+// candidate exactly when that loop would test it: the grid only skips pairs whose boxes lie
+// apart. The cell of a coordinate is monotonic in it, so two overlapping boxes share a cell.
+class RingRaster {
+public:
+    // False when the boxes do not suit a grid (not finite, or together covering far more
+    // cells than there are rings); the pair loop then tests every pair's boxes.
+    bool baue(const std::vector<Teil>& teile) {
+        bool erster = true;
+        for (const Teil& t : teile) {
+            if (t.punkte.empty())
+                continue;
+            for (const double w : {t.xmin, t.xmax, t.ymin, t.ymax})
+                if (!std::isfinite(w))
+                    return false;
+            if (erster) {
+                x0_ = t.xmin, x1_ = t.xmax, y0_ = t.ymin, y1_ = t.ymax;
+                erster = false;
+            }
+            x0_ = std::min(x0_, t.xmin);
+            x1_ = std::max(x1_, t.xmax);
+            y0_ = std::min(y0_, t.ymin);
+            y1_ = std::max(y1_, t.ymax);
+        }
+        const double breite = x1_ - x0_;
+        const double hoehe = y1_ - y0_;
+        if (erster || !std::isfinite(breite) || !std::isfinite(hoehe))
+            return false;
+        const double seite = std::ceil(std::sqrt(static_cast<double>(teile.size())));
+        zelle_ = std::max(breite, hoehe) / seite;
+        if (!(zelle_ > 0))
+            zelle_ = 1;
+        nx_ = std::min(static_cast<std::size_t>(breite / zelle_), static_cast<std::size_t>(seite)) + 1;
+        ny_ = std::min(static_cast<std::size_t>(hoehe / zelle_), static_cast<std::size_t>(seite)) + 1;
+        std::size_t eintraege = 0;
+        for (const Teil& t : teile)
+            if (!t.punkte.empty())
+                eintraege += (zx(t.xmax) - zx(t.xmin) + 1) * (zy(t.ymax) - zy(t.ymin) + 1);
+        if (eintraege > 8 * teile.size() + 64)
+            return false;
+        start_.assign(nx_ * ny_ + 1, 0);
+        const auto fuerZellen = [&](const Teil& t, auto&& f) {
+            for (std::size_t y = zy(t.ymin); y <= zy(t.ymax); ++y)
+                for (std::size_t x = zx(t.xmin); x <= zx(t.xmax); ++x)
+                    f(y * nx_ + x);
+        };
+        for (const Teil& t : teile)
+            if (!t.punkte.empty())
+                fuerZellen(t, [&](std::size_t z) { ++start_[z + 1]; });
+        for (std::size_t z = 1; z < start_.size(); ++z)
+            start_[z] += start_[z - 1];
+        inhalt_.resize(eintraege);
+        std::vector<std::size_t> stelle(start_.begin(), start_.end() - 1);
+        for (std::size_t j = 0; j < teile.size(); ++j)
+            if (!teile[j].punkte.empty())
+                fuerZellen(teile[j], [&](std::size_t z) { inhalt_[stelle[z]++] = j; });
+        marke_.assign(teile.size(), teile.size());
+        return true;
     }
 
-    // False when the run was cancelled inside the record; its findings are then dropped.
-    bool pruefeSatz(std::int32_t zeiger, std::int32_t satzTyp, const Punktfeld& punkte,
-                    const std::vector<std::int32_t>& lpp) {
-        SatzBefund b;
-        b.satz = zeiger;
-        b.satzTyp = satzTyp;
+    // The rings j > i (0-based) that the pair loop would test with ring i, ascending.
+    const std::vector<std::size_t>& kandidaten(const std::vector<Teil>& teile, std::size_t i) {
+        liste_.clear();
+        const Teil& a = teile[i];
+        for (std::size_t y = zy(a.ymin); y <= zy(a.ymax); ++y)
+            for (std::size_t x = zx(a.xmin); x <= zx(a.xmax); ++x)
+                for (std::size_t k = start_[y * nx_ + x]; k < start_[y * nx_ + x + 1]; ++k) {
+                    const std::size_t j = inhalt_[k];
+                    if (j <= i || marke_[j] == i)
+                        continue;
+                    marke_[j] = i;
+                    if (boxenUeberlappen(a, teile[j]))
+                        liste_.push_back(j);
+                }
+        std::sort(liste_.begin(), liste_.end());
+        return liste_;
+    }
+
+private:
+    static std::size_t klemme(double v, std::size_t n) {
+        if (!(v > 0))
+            return 0;
+        if (v >= static_cast<double>(n - 1))
+            return n - 1;
+        return static_cast<std::size_t>(v);
+    }
+    std::size_t zx(double x) const { return klemme((x - x0_) / zelle_, nx_); }
+    std::size_t zy(double y) const { return klemme((y - y0_) / zelle_, ny_); }
+
+    double x0_ = 0, x1_ = 0, y0_ = 0, y1_ = 0, zelle_ = 1;
+    std::size_t nx_ = 1, ny_ = 1;
+    std::vector<std::size_t> start_, inhalt_, marke_, liste_;
+};
+
+std::string ringStatus(std::int32_t ring, std::int32_t ringe) {
+    return "Teste MultiPolygon: Ring " + ganz(ring) + "/" + ganz(ringe) + "...";
+}
+
+// Counts of one record, added to the run's in record order.
+struct SatzZahlen {
+    std::int32_t teileGeprueft = 0;
+    std::int32_t mehrteilig = 0;
+    std::int32_t flaechenFehler = 0;
+    std::int32_t laengenFehler = 0;
+    std::int64_t punkteGeprueft = 0;
+};
+
+// One record in flight: as read, and what its check found.
+struct SatzArbeit {
+    std::int32_t zeiger = 0;
+    std::int32_t satzTyp = 0;
+    Punktfeld punkte;
+    std::vector<std::int32_t> lpp;
+    SatzBefund befund;
+    SatzZahlen zahlen;
+    bool geprueft = false;  // false when the run was stopped inside the record
+    // Where the check of the record is, for the display meanwhile: the part in the part loop,
+    // then the ring A of the pair loop.
+    std::atomic<std::int32_t> teil = 0;
+    std::atomic<std::int32_t> ring = 0;
+};
+
+// Where the check of a record is that the run has been waiting for: its ring in the pair loop,
+// else its part; after a second also for how long, so that a single large part, which the
+// library checks in one call, still shows the run alive.
+std::string stand(const SatzArbeit& s, std::int32_t& wartetAuf,
+                  std::chrono::steady_clock::time_point& wartetSeit) {
+    const auto jetzt = std::chrono::steady_clock::now();
+    if (wartetAuf != s.zeiger) {
+        wartetAuf = s.zeiger;
+        wartetSeit = jetzt;
+    }
+    const auto teile = static_cast<std::int32_t>(s.lpp.empty() ? 0 : s.lpp.size() - 1);
+    const std::int32_t ring = s.ring.load(std::memory_order_relaxed);
+    std::string text = ring > 0 ? ringStatus(ring, teile - 1)
+                                : "Teste Satz " + ganz(s.zeiger + 1.0) + ": Teil " +
+                                      ganz(s.teil.load(std::memory_order_relaxed)) + "/" +
+                                      ganz(teile) + "...";
+    const auto sekunden = std::chrono::duration_cast<std::chrono::seconds>(jetzt - wartetSeit);
+    if (sekunden.count() >= 1)
+        text += " " + ganz(static_cast<double>(sekunden.count())) + " s";
+    return text;
+}
+
+// The check of one record; thread-safe, as it only reads the run's settings.
+class SatzPruefer {
+public:
+    SatzPruefer(const GeometriePruefung& e, const std::atomic<bool>& stopp) : e_(e), stopp_(stopp) {}
+
+    // False when the run was stopped inside the record; its findings then do not count.
+    bool pruefe(SatzArbeit& s) {
+        SatzBefund& b = s.befund;
+        z_ = &s.zahlen;
+        b.satz = s.zeiger;
+        b.satzTyp = s.satzTyp;
+        const std::vector<std::int32_t>& lpp = s.lpp;
         b.teile = lpp.empty() ? 0 : static_cast<std::int32_t>(lpp.size() - 1);
-        b.typFalsch = satzTyp != e_.shapeTyp;
+        b.typFalsch = s.satzTyp != e_.shapeTyp;
         b.kleinsteFlaeche = 2 * e_.minFlaeche;
         b.kleinsterAbstand = 2 * e_.minAbstand;
         if (b.teile > 1)
-            ++e_.mehrteilig;
+            ++z_->mehrteilig;
         if (!lpp.empty())
-            e_.punkteGeprueft += lpp.back();
+            z_->punkteGeprueft += lpp.back();
         if (b.teile == 0)
             b.zuWenigPunkte = true;
         if (b.teile > 0 && lpp[0] != 0)
@@ -144,22 +300,18 @@ public:
         for (std::int32_t i = 1; i <= b.teile; ++i) {
             if (halt())
                 return false;
+            s.teil.store(i, std::memory_order_relaxed);
             Teil& teil = teile_[static_cast<std::size_t>(i - 1)];
-            kopiereTeil(punkte, lpp[static_cast<std::size_t>(i - 1)],
+            kopiereTeil(s.punkte, lpp[static_cast<std::size_t>(i - 1)],
                         lpp[static_cast<std::size_t>(i)] - 1, teil.punkte);
             pruefeTeil(b, i, teil.punkte);
         }
-        if (!pruefeRinge(b) || halt())
-            return false;
-        if (b.hatBefund()) {
-            if (anzeige_)
-                anzeige_->satzGeprueft(e_, b, punkte, lpp);
-            e_.saetze.push_back(std::move(b));
-        }
-        return true;
+        return pruefeRinge(b, s.ring) && !halt();
     }
 
 private:
+    bool halt() const { return stopp_.load(std::memory_order_relaxed); }
+
     static void kopiereTeil(const Punktfeld& punkte, std::int32_t s, std::int32_t e,
                             std::vector<Punkt>& ziel) {
         ziel.clear();
@@ -173,7 +325,7 @@ private:
     }
 
     void pruefeTeil(SatzBefund& b, std::int32_t i, std::vector<Punkt>& teil) {
-        ++e_.teileGeprueft;
+        ++z_->teileGeprueft;
         if (teil.size() < 2) {
             b.zuWenigPunkte = true;
             return;
@@ -238,9 +390,9 @@ private:
                 f.art = Fundstelle::Art::Laenge;
             }
             if (flaecheKlein)
-                ++e_.flaechenFehler;
+                ++z_->flaechenFehler;
             if (abstandKlein)
-                ++e_.laengenFehler;
+                ++z_->laengenFehler;
             b.flaechen.push_back(f);
         }
         if (betrag < b.kleinsteFlaeche)
@@ -253,59 +405,72 @@ private:
             b.abstandZuKlein = true;
     }
 
-    bool pruefeRinge(SatzBefund& b) {
-        if (anzeige_)
-            anzeige_->statusAnzeigen("");
+    // Ring pair i, j (1-based): 1 when it had a result (the j loop ends), -1 when the run was
+    // stopped, 0 otherwise.
+    int pruefePaar(SatzBefund& b, std::size_t i, std::size_t j) {
+        if (halt())
+            return -1;
+        const Teil& a = teile_[i - 1];
+        const Teil& c = teile_[j - 1];
+        Punkt pa{0, 0}, pb{0, 0};
+        const std::int32_t flags = geo::MultiPolygonTest(
+            a.punkte.data(), static_cast<std::int32_t>(a.punkte.size()), a.kreise.data(),
+            c.punkte.data(), static_cast<std::int32_t>(c.punkte.size()), c.kreise.data(),
+            e_.minAbstand, &pa, &pb);
+        if (flags <= 0)
+            return 0;
+        Fundstelle f;
+        f.art = Fundstelle::Art::RingPunkt;
+        f.teil = static_cast<std::int32_t>(i);
+        f.teilB = static_cast<std::int32_t>(j);
+        f.ort = pa;
+        f.ortB = pb;
+        f.ringFlags = flags;
+        b.ringe.push_back(f);
+        if ((flags & 1) != 0)
+            b.ringeNah = true;
+        if ((flags & 2) != 0)
+            b.ringeSchneiden = true;
+        return 1;
+    }
+
+    bool pruefeRinge(SatzBefund& b, std::atomic<std::int32_t>& anzeigeRing) {
         const double rand = 2 * e_.minAbstand;
         for (Teil& t : teile_)
             baueKreiseUndBox(t, rand);
         const std::size_t n = teile_.size();
+        RingRaster raster;
+        const bool mitRaster = n > 2 && ringeImRaster(n) && raster.baue(teile_);
         for (std::size_t i = 1; i < n; ++i) {
             if (halt())
                 return false;
-            if (anzeige_)
-                anzeige_->statusAnzeigen("Teste MultiPolygon: Ring " + ganz(static_cast<double>(i)) +
-                                         "/" + ganz(static_cast<double>(n - 1)) + "...");
-            const Teil& a = teile_[i - 1];
-            if (a.punkte.size() < 2)
+            anzeigeRing.store(static_cast<std::int32_t>(i), std::memory_order_relaxed);
+            if (teile_[i - 1].punkte.size() < 2)
                 continue;
-            for (std::size_t j = i + 1; j <= n; ++j) {
-                const Teil& c = teile_[j - 1];
-                if (c.punkte.empty() || !boxenUeberlappen(a, c))
-                    continue;
-                if (halt())
-                    return false;
-                Punkt pa{0, 0}, pb{0, 0};
-                const std::int32_t flags = geo::MultiPolygonTest(
-                    a.punkte.data(), static_cast<std::int32_t>(a.punkte.size()), a.kreise.data(),
-                    c.punkte.data(), static_cast<std::int32_t>(c.punkte.size()), c.kreise.data(),
-                    e_.minAbstand, &pa, &pb);
-                if (flags > 0) {
-                    Fundstelle f;
-                    f.art = Fundstelle::Art::RingPunkt;
-                    f.teil = static_cast<std::int32_t>(i);
-                    f.teilB = static_cast<std::int32_t>(j);
-                    f.ort = pa;
-                    f.ortB = pb;
-                    f.ringFlags = flags;
-                    b.ringe.push_back(f);
-                    if ((flags & 1) != 0)
-                        b.ringeNah = true;
-                    if ((flags & 2) != 0)
-                        b.ringeSchneiden = true;
-                    break;
+            int ergebnis = 0;
+            if (mitRaster) {
+                for (const std::size_t j : raster.kandidaten(teile_, i - 1))
+                    if ((ergebnis = pruefePaar(b, i, j + 1)) != 0)
+                        break;
+            } else {
+                for (std::size_t j = i + 1; j <= n; ++j) {
+                    const Teil& c = teile_[j - 1];
+                    if (c.punkte.empty() || !boxenUeberlappen(teile_[i - 1], c))
+                        continue;
+                    if ((ergebnis = pruefePaar(b, i, j)) != 0)
+                        break;
                 }
             }
+            if (ergebnis < 0)
+                return false;
         }
-        if (anzeige_)
-            anzeige_->statusAnzeigen("");
         return true;
     }
 
-    GeometriePruefung& e_;
-    PruefAnzeige* anzeige_;
+    const GeometriePruefung& e_;
+    const std::atomic<bool>& stopp_;
+    SatzZahlen* z_ = nullptr;
     std::vector<Teil> teile_;
-    bool gestoppt_ = false;
 };
 
 } // namespace
@@ -323,7 +488,7 @@ bool GeometriePruefung::ohneBefund() const {
 }
 
 GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstand,
-                                  double minFlaeche, PruefAnzeige* anzeige) {
+                                  double minFlaeche, PruefAnzeige* anzeige, unsigned jobs) {
     GeometriePruefung e;
     e.minAbstand = minAbstand;
     e.minFlaeche = minFlaeche;
@@ -343,30 +508,94 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
     const int art = shapetyp::grundTyp(e.shapeTyp);
     e.polygon = art == 5;
     const bool testbar = geprueftWird(e.shapeTyp);
-    Lauf lauf(e, anzeige);
-    Punktfeld punkte;
+    // True once the display asked to stop; asked again at every call until then.
+    bool gestoppt = false;
+    const auto halt = [&] {
+        if (!gestoppt && anzeige && anzeige->abbrechen())
+            gestoppt = true;
+        return gestoppt;
+    };
     std::vector<std::string> wname;
-    std::vector<std::int32_t> lpp;
     std::int32_t vunRing = 0;
-    std::int32_t zeiger = 0;
+    std::int32_t gelesen = 0;        // records fetched
+    std::int32_t zeiger = 0;         // records checked and counted, in order
     std::int32_t ungeprueft = 0;     // records of a file type the check does not test
     std::int32_t flaechenLinien = 0; // of those, records that are polygons or lines
-    while (!lauf.halt() && vun.Shape_GetCheck(zeiger, punkte, wname, vunRing, lpp)) {
-        if (testbar) {
-            if (!lauf.pruefeSatz(zeiger, vun.AktRecordTyp, punkte, lpp))
-                break;
-        } else {
+    // The bar moves every 256 records, and at least every quarter second on files of few
+    // large records.
+    using Uhr = std::chrono::steady_clock;
+    auto gemeldet = Uhr::now();
+    const auto weiterGezaehlt = [&] {
+        ++zeiger;
+        if (anzeige && (zeiger % 256 == 0 || zeiger == e.saetzeImIndex ||
+                        Uhr::now() - gemeldet >= std::chrono::milliseconds(250))) {
+            anzeige->fortschritt(zeiger, e.saetzeImIndex);
+            gemeldet = Uhr::now();
+        }
+    };
+    // Since when the oldest record in flight keeps the run waiting.
+    std::int32_t wartetAuf = -1;
+    Uhr::time_point wartetSeit{};
+    if (testbar) {
+        // Records are checked on worker threads; everything the display and the findings see
+        // happens here, in record order, as in a run on one thread.
+        imFliessband<SatzArbeit>(
+            arbeiterZahl(jobs),
+            [&](SatzArbeit& s) {
+                if (halt() || !vun.Shape_GetCheck(gelesen, s.punkte, wname, vunRing, s.lpp))
+                    return std::size_t{0};
+                s.zeiger = gelesen++;
+                s.satzTyp = vun.AktRecordTyp;
+                return s.punkte.zeilen() + 1;
+            },
+            [&](SatzArbeit& s, const std::atomic<bool>& stopp) {
+                s.geprueft = SatzPruefer(e, stopp).pruefe(s);
+            },
+            [&](SatzArbeit& s) {
+                if (halt() || !s.geprueft)
+                    return false;
+                const SatzZahlen& z = s.zahlen;
+                e.teileGeprueft += z.teileGeprueft;
+                e.mehrteilig += z.mehrteilig;
+                e.flaechenFehler += z.flaechenFehler;
+                e.laengenFehler += z.laengenFehler;
+                e.punkteGeprueft += z.punkteGeprueft;
+                SatzBefund& b = s.befund;
+                if (anzeige) {
+                    // The ring progress the record went through.
+                    anzeige->statusAnzeigen("");
+                    for (std::int32_t i = 1; i < b.teile; ++i)
+                        anzeige->statusAnzeigen(ringStatus(i, b.teile - 1));
+                    anzeige->statusAnzeigen("");
+                }
+                if (b.hatBefund()) {
+                    if (anzeige)
+                        anzeige->satzGeprueft(e, b, s.punkte, s.lpp);
+                    e.saetze.push_back(std::move(b));
+                }
+                weiterGezaehlt();
+                return true;
+            },
+            [&](const SatzArbeit& s) {
+                if (halt())
+                    return false;
+                if (anzeige)
+                    anzeige->statusAnzeigen(stand(s, wartetAuf, wartetSeit));
+                return true;
+            });
+    } else {
+        Punktfeld punkte;
+        std::vector<std::int32_t> lpp;
+        while (!halt() && vun.Shape_GetCheck(zeiger, punkte, wname, vunRing, lpp)) {
             ++ungeprueft;
             if (geprueftWird(vun.AktRecordTyp))
                 ++flaechenLinien;
+            weiterGezaehlt();
         }
-        ++zeiger;
-        if (anzeige && (zeiger % 256 == 0 || zeiger == e.saetzeImIndex))
-            anzeige->fortschritt(zeiger, e.saetzeImIndex);
     }
     e.saetzeGelesen = zeiger;
     // A cancel that comes after the last record has cancelled nothing.
-    if (lauf.halt() && zeiger < e.saetzeImIndex) {
+    if (halt() && zeiger < e.saetzeImIndex) {
         e.abgebrochen = true;
         e.vollstaendig = false;
         e.abbruchSatz = zeiger;

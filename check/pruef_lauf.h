@@ -85,8 +85,8 @@ public:
     virtual void shapeTypAnzeigen(const std::string& /*text*/) {}
     virtual void statusAnzeigen(const std::string& /*text*/) {}
     virtual void fortschritt(std::int32_t /*erledigt*/, std::int32_t /*alle*/) {}
-    // Polled after every record and between the geometry calls of a record; true stops the
-    // run, which then counts as incomplete.
+    // Polled after every record and while a record is being checked; true stops the run,
+    // which then counts as incomplete.
     virtual bool abbrechen() const { return false; }
     // Every record with a finding, with the geometry it was checked on, before the next
     // record is read: lets a caller write all findings as they come.
@@ -99,9 +99,12 @@ public:
 double minAbstandAusFeld(const std::string& zentimeter);
 double minFlaecheAusFeld(const std::string& quadratmeter);
 
-// Checks every record of the shapefile at `shapePfad` (the ".shp" path). Throws
-// BindungsFehler when the geometry library cannot be used.
+// Checks every record of the shapefile at `shapePfad` (the ".shp" path) on `jobs` worker
+// threads (0: one per core); the result and the calls of `anzeige`, all made on the calling
+// thread, are those of a run on one thread. Throws BindungsFehler when the geometry library
+// cannot be used.
 GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstand,
-                                  double minFlaeche, PruefAnzeige* anzeige = nullptr);
+                                  double minFlaeche, PruefAnzeige* anzeige = nullptr,
+                                  unsigned jobs = 0);
 
 } // namespace trelvik

@@ -1,5 +1,6 @@
 #include "clean/bereinigen_lauf.h"
 
+#include "app/fliessband.h"
 #include "app/texte.h"
 #include "app/zahlen.h"
 #include "clean/dbf_schreiber.h"
@@ -7,6 +8,7 @@
 #include "geometry/bindung/bindung.h"
 #include "shape/vun_interface.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -41,6 +43,18 @@ struct Satz {
     std::vector<Punkt> punkte;
     std::vector<ZM> zm;
     std::vector<std::int32_t> starts;
+};
+
+// One record in flight: as read, and the parts it keeps.
+struct SatzArbeit {
+    std::int32_t i = 0;
+    Punktfeld punkte;
+    std::vector<std::int32_t> lpp;
+    std::int32_t ringe = 0;
+    Satz satz;
+    std::int64_t teileGelesen = 0;
+    std::int64_t teileVerworfen = 0;
+    bool fertig = false; // false when the run was stopped inside the record
 };
 
 Punktfeld alsPunktfeld(const Satz& s, bool mitZM) {
@@ -78,10 +92,12 @@ private:
         return erg.abgebrochen;
     }
     bool bereite();
-    void bereinigeSatz(std::int32_t i);
+    bool bereinigeSatz(SatzArbeit& s, const std::atomic<bool>& stopp) const;
+    void schreibeBereinigt(SatzArbeit& s);
     void kopierePunktSatz(std::int32_t i);
     template <class Anhaengen> void schreibeSatz(std::int32_t i, const Anhaengen& anhaengen);
-    bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur);
+    bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur,
+                       const std::atomic<bool>& stopp) const;
     BereinigungsErgebnis schliesseAb();
     void entferneZiel();
 
@@ -108,7 +124,7 @@ private:
     std::string lesefehler;
     std::int32_t nummer = 0; // records written so far; the next one's ID is nummer + 1
 
-    // The record being cleaned, as the source delivered it.
+    // A point record being copied, as the source delivered it.
     Punktfeld punkte;
     std::vector<std::string> werte;
     std::int32_t ringe = 0;
@@ -117,12 +133,14 @@ private:
 
 // One part through simplification, point cleaning and the size tests; true when it is kept.
 // Without "Min. Flächen entfernen" the area test passes, except for a ring that had points
-// closer than the minimum distance: it is measured again after its cleaning.
-bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
+// closer than the minimum distance: it is measured again after its cleaning. Runs on a worker:
+// it reads only the run's settings.
+bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur,
+                         const std::atomic<bool>& stopp) const {
     bool geschlossen = polygon;
     if (opt.vereinfachen)
         vereinfacheTeil(pts, D, geschlossen, spur);
-    if (abbruch())
+    if (stopp)
         return false;
     const auto letzter = [&] { return static_cast<std::int32_t>(pts.size()) - 1; };
     double umfang = 0;
@@ -138,7 +156,7 @@ bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur) {
     if (minDist < D) {
         if (opt.punkteEntfernen) {
             bereinigeTeil(pts, D, geschlossen, A, spur);
-            if (abbruch())
+            if (stopp)
                 return false;
             if (polygon && pts.size() >= 3) {
                 geo::LaengeVerschieben(pts.data(), letzter() - 1, D);
@@ -253,32 +271,34 @@ void Lauf::kopierePunktSatz(std::int32_t i) {
     schreibeSatz(i, [&](const std::string& id) { return ziel.Shape_Append(feld, {id}); });
 }
 
-// Every part of record i through bearbeiteTeil; the kept ones, adapted to each other when
-// asked, go out as one record. A record that keeps no part is left out.
-void Lauf::bereinigeSatz(std::int32_t i) {
-    Satz satz;
+// Every part of a record through bearbeiteTeil; the kept ones adapted to each other when asked.
+// Runs on a worker; false when the run was stopped inside the record.
+bool Lauf::bereinigeSatz(SatzArbeit& s, const std::atomic<bool>& stopp) const {
+    Satz& satz = s.satz;
     // A record of another type than the file's (a plain line in a Z file) brings no Z and M:
     // it gets zeros.
-    const bool satzMitZM = punkte.spalten() >= 4;
-    for (std::int32_t t = 0; t < ringe; ++t) {
-        if (abbruch())
-            return;
-        ++erg.teileGelesen;
-        const auto von = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t)]);
-        const auto bis = static_cast<std::size_t>(lpp[static_cast<std::size_t>(t) + 1]);
+    const bool satzMitZM = s.punkte.spalten() >= 4;
+    for (std::int32_t t = 0; t < s.ringe; ++t) {
+        if (stopp)
+            return false;
+        ++s.teileGelesen;
+        const auto von = static_cast<std::size_t>(s.lpp[static_cast<std::size_t>(t)]);
+        const auto bis = static_cast<std::size_t>(s.lpp[static_cast<std::size_t>(t) + 1]);
         std::vector<Punkt> pts;
         pts.reserve(bis - von + 1);
         std::vector<ZM> zm;
         for (std::size_t k = von; k < bis; ++k) {
-            pts.push_back({punkte(k, 0), punkte(k, 1)});
+            pts.push_back({s.punkte(k, 0), s.punkte(k, 1)});
             if (mitZM)
-                zm.push_back(satzMitZM ? ZM{punkte(k, 2), punkte(k, 3)} : ZM{});
+                zm.push_back(satzMitZM ? ZM{s.punkte(k, 2), s.punkte(k, 3)} : ZM{});
         }
         std::unique_ptr<ZMSpur> spur;
         if (mitZM)
             spur = std::make_unique<ZMSpur>(pts, zm);
-        if (pts.empty() || !bearbeiteTeil(pts, spur.get())) {
-            ++erg.teileVerworfen;
+        if (pts.empty() || !bearbeiteTeil(pts, spur.get(), stopp)) {
+            if (stopp)
+                return false;
+            ++s.teileVerworfen;
             continue;
         }
         satz.starts.push_back(static_cast<std::int32_t>(satz.punkte.size()));
@@ -286,15 +306,24 @@ void Lauf::bereinigeSatz(std::int32_t i) {
         if (mitZM)
             satz.zm.insert(satz.zm.end(), spur->zm.begin(), spur->zm.end());
     }
-    if (satz.starts.empty()) {
+    if (!satz.starts.empty() && opt.ringeAnpassen)
+        ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
+    return !stopp;
+}
+
+// What bereinigeSatz kept of a record goes out as one record, in record order; a record that
+// keeps no part is left out.
+void Lauf::schreibeBereinigt(SatzArbeit& s) {
+    erg.teileGelesen += s.teileGelesen;
+    erg.teileVerworfen += s.teileVerworfen;
+    if (s.satz.starts.empty()) {
         ++erg.verworfen;
         return;
     }
-    if (opt.ringeAnpassen)
-        ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
-    Punktfeld feld = alsPunktfeld(satz, mitZM);
-    schreibeSatz(
-        i, [&](const std::string& id) { return ziel.Shape_AppendRing(feld, {id}, satz.starts); });
+    Punktfeld feld = alsPunktfeld(s.satz, mitZM);
+    schreibeSatz(s.i, [&](const std::string& id) {
+        return ziel.Shape_AppendRing(feld, {id}, s.satz.starts);
+    });
 }
 
 // Closes source and target, ends the table and gives it its final name; a target that is not
@@ -358,23 +387,53 @@ BereinigungsErgebnis Lauf::fuehreAus() {
         return erg;
     const bool punktArt = shapetyp::istPunkt(typ) || shapetyp::istMultipunkt(typ);
     const std::int32_t alle = quelle.DBanzahl;
-    for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle && !abbruch(); ++i) {
-        if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
-            // A copy without the records that follow would pass for the whole file.
-            lesefehler = "record " + std::to_string(i + 1) +
-                         " cannot be read, the source is refused: " + quelle.letzterFehler();
-            break;
-        }
-        ++erg.gelesen;
-        if (punktArt)
+    if (punktArt) {
+        for (std::int32_t i = 0; erstellt && lesefehler.empty() && i < alle && !abbruch(); ++i) {
+            if (!quelle.Shape_GetCheck(i, punkte, werte, ringe, lpp)) {
+                // A copy without the records that follow would pass for the whole file.
+                lesefehler = "record " + std::to_string(i + 1) +
+                             " cannot be read, the source is refused: " + quelle.letzterFehler();
+                break;
+            }
+            ++erg.gelesen;
             kopierePunktSatz(i);
-        else
-            bereinigeSatz(i);
-        if (!lesefehler.empty() || erg.abgebrochen)
-            break;
-        if (fortschritt_)
-            fortschritt_(i + 1, alle);
+            if (!lesefehler.empty() || erg.abgebrochen)
+                break;
+            if (fortschritt_)
+                fortschritt_(i + 1, alle);
+        }
+        return schliesseAb();
     }
+    // Parts are cleaned on worker threads; the target is written here, in record order.
+    std::int32_t naechster = 0;
+    std::string nichtGelesen; // the first record that cannot be read; counts once all before it are done
+    imFliessband<SatzArbeit>(
+        arbeiterZahl(opt.jobs),
+        [&](SatzArbeit& s) {
+            if (!erstellt || !lesefehler.empty() || naechster >= alle || abbruch())
+                return std::size_t{0};
+            if (!quelle.Shape_GetCheck(naechster, s.punkte, werte, s.ringe, s.lpp)) {
+                // A copy without the records that follow would pass for the whole file.
+                nichtGelesen = "record " + std::to_string(naechster + 1) +
+                               " cannot be read, the source is refused: " + quelle.letzterFehler();
+                return std::size_t{0};
+            }
+            s.i = naechster++;
+            return s.punkte.zeilen() + 1;
+        },
+        [&](SatzArbeit& s, const std::atomic<bool>& stopp) { s.fertig = bereinigeSatz(s, stopp); },
+        [&](SatzArbeit& s) {
+            if (abbruch() || !s.fertig)
+                return false;
+            ++erg.gelesen;
+            schreibeBereinigt(s);
+            if (fortschritt_)
+                fortschritt_(s.i + 1, alle);
+            return true;
+        },
+        [&](const SatzArbeit&) { return !abbruch(); });
+    if (lesefehler.empty())
+        lesefehler = nichtGelesen;
     return schliesseAb();
 }
 

@@ -19,6 +19,7 @@ struct BereinigungsOptionen {
     bool vereinfachen = false;            // "Vereinfachen"
     std::string minAbstandText = "25";    // centimetres, as typed
     std::string minFlaecheText = "25";    // square metres, as typed
+    unsigned jobs = 0;                    // worker threads for the records; 0: one per core
 };
 
 struct BereinigungsErgebnis {

@@ -32,4 +32,9 @@ int scheitern(const std::string& grund);
 // A whole number written in full (decimal, nothing after it) within [von, bis].
 bool ganzeZahl(const std::string& text, long von, long bis, long& wert);
 
+// The value of "--jobs N" at argumente[i] (i then points at N): worker threads for the records
+// of one file, 1 to 256. Without the option the run takes one per core.
+bool jobsWert(const Argumente& argumente, std::size_t& i, unsigned& jobs);
+inline constexpr const char* jobsFehler = "--jobs needs a number of threads from 1 to 256";
+
 } // namespace trelvik::cli

@@ -39,6 +39,9 @@ int bereinigeBefehl(const Argumente& argumente) {
             o.kleineFlaechenEntfernen = true;
         } else if (a == "--adapt-rings") {
             o.ringeAnpassen = true;
+        } else if (a == "--jobs") {
+            if (!jobsWert(argumente, i, o.jobs))
+                return scheitern(jobsFehler);
         } else if (a == "--min-distance") {
             if (!wert(o.minAbstandText))
                 return scheitern("--min-distance needs a value in centimetres");
@@ -147,7 +150,7 @@ int dreheBefehl(const Argumente& argumente) {
 const BefehlEintrag bereinigen_({"clean",
                                  "clean SOURCE.shp TARGET.shp [--simplify] [--remove-points] "
                                  "[--remove-small-areas] [--adapt-rings] [--min-distance CM] "
-                                 "[--min-area M2] [--attributes FILE]",
+                                 "[--min-area M2] [--attributes FILE] [--jobs N]",
                                  "writes a cleaned copy of SOURCE under the name TARGET",
                                  bereinigeBefehl});
 const BefehlEintrag export_({"export", "export FILE.shp OUT.txt --field N",

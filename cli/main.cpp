@@ -29,6 +29,14 @@ bool ganzeZahl(const std::string& text, long von, long bis, long& wert) {
     return true;
 }
 
+bool jobsWert(const Argumente& argumente, std::size_t& i, unsigned& jobs) {
+    long wert = 0;
+    if (i + 1 >= argumente.size() || !ganzeZahl(argumente[++i], 1, 256, wert))
+        return false;
+    jobs = static_cast<unsigned>(wert);
+    return true;
+}
+
 } // namespace trelvik::cli
 
 namespace {

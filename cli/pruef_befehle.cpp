@@ -63,6 +63,7 @@ int pruefeBefehl(const Argumente& argumente) {
     std::string befundZiel;
     std::string zusammenfassungZiel;
     std::vector<std::string> dateien;
+    unsigned jobs = 0;
     for (std::size_t i = 0; i < argumente.size(); ++i) {
         const std::string& a = argumente[i];
         const auto wert = [&](std::string& ziel) {
@@ -71,7 +72,10 @@ int pruefeBefehl(const Argumente& argumente) {
             ziel = argumente[++i];
             return true;
         };
-        if (a == "--min-distance") {
+        if (a == "--jobs") {
+            if (!jobsWert(argumente, i, jobs))
+                return scheitern(jobsFehler);
+        } else if (a == "--min-distance") {
             if (!wert(minAbstand))
                 return scheitern("--min-distance needs a value in centimetres");
         } else if (a == "--min-area") {
@@ -137,7 +141,7 @@ int pruefeBefehl(const Argumente& argumente) {
         BefundStrom strom(befundDatei, &fortschritt);
         BefundZaehler zaehler(befundZiel.empty() ? static_cast<PruefAnzeige*>(&fortschritt)
                                                  : &strom);
-        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &zaehler);
+        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &zaehler, {}, jobs);
         fortschritt.beende();
         bool befundFehler = false;
         if (!befundZiel.empty()) {
@@ -193,7 +197,8 @@ int pruefeBefehl(const Argumente& argumente) {
 
 const BefehlEintrag eintrag({"check",
                              "check FILE.shp... [--min-distance CM] [--min-area M2] "
-                             "[--attributes FILE] [--out FILE] [--findings OUT.shp|OUT.csv] [--summary OUT.csv]",
+                             "[--attributes FILE] [--out FILE] [--findings OUT.shp|OUT.csv] "
+                             "[--summary OUT.csv] [--jobs N]",
                              "checks each file and prints its report (exit 1 when any has "
                              "findings)",
                              pruefeBefehl});

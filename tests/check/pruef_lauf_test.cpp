@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 #include <shapefil.h>
 #include <unistd.h>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <map>
+#include <random>
 #include <set>
 
 using namespace trelvik;
@@ -206,4 +211,151 @@ TEST(PruefLauf, LeererTeilIstZuWenigPunkteUndDerLaufGehtWeiter) {
     EXPECT_EQ(p.saetze[0].teile, 2);
     EXPECT_TRUE(p.saetze[1].flaecheZuKlein);
     EXPECT_EQ(p.teileGeprueft, 3);
+}
+
+namespace {
+
+// Records of many small rings on a coarse grid, so that boxes overlap, touch and lie apart:
+// squares and triangles, exact copies, rings of one or two points and parts without points,
+// at coordinates around 0, UTM-sized or 1e7, in seeded random order.
+std::string vieleRinge(const test::TestOrdner& ordner, unsigned saat) {
+    std::mt19937 zufall(saat);
+    const std::string basis = ordner / ("ringe" + std::to_string(saat));
+    SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
+    DBFHandle dbf = DBFCreate(basis.c_str());
+    DBFAddField(dbf, "ID", FTInteger, 5, 0);
+    const double versatz[] = {0, 500000, 1e7};
+    for (int satz = 0; satz < 4; ++satz) {
+        const double ox = versatz[zufall() % 3], oy = versatz[zufall() % 3];
+        const int ringe = 17 + static_cast<int>(zufall() % 120);
+        const int raster = 2 + static_cast<int>(zufall() % 12);
+        std::vector<double> x, y;
+        std::vector<int> starts;
+        for (int r = 0; r < ringe; ++r) {
+            starts.push_back(static_cast<int>(x.size()));
+            const double gx = ox + 3.0 * static_cast<double>(zufall() % raster);
+            const double gy = oy + 3.0 * static_cast<double>(zufall() % raster);
+            const double s = 0.5 + static_cast<double>(zufall() % 6) * 0.5;
+            switch (zufall() % 8) {
+            case 0: // a copy of the ring before
+                if (r > 0) {
+                    const int von = starts[starts.size() - 2];
+                    for (int k = von; k < starts.back(); ++k) {
+                        x.push_back(x[static_cast<std::size_t>(k)]);
+                        y.push_back(y[static_cast<std::size_t>(k)]);
+                    }
+                }
+                break;
+            case 1: // one or two points, or none
+                for (unsigned k = zufall() % 3; k > 0; --k) {
+                    x.push_back(gx + static_cast<double>(k) * 0.1);
+                    y.push_back(gy);
+                }
+                break;
+            case 2:
+                for (const auto& [px, py] : {std::pair{0.0, 0.0}, {s, s}, {s, 0.0}, {0.0, 0.0}}) {
+                    x.push_back(gx + px);
+                    y.push_back(gy + py);
+                }
+                break;
+            default:
+                for (const auto& [px, py] :
+                     {std::pair{0.0, 0.0}, {0.0, s}, {s, s}, {s, 0.0}, {0.0, 0.0}}) {
+                    x.push_back(gx + px);
+                    y.push_back(gy + py);
+                }
+            }
+        }
+        SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, ringe, starts.data(), nullptr,
+                                       static_cast<int>(x.size()), x.data(), y.data(), nullptr,
+                                       nullptr);
+        SHPWriteObject(shp, -1, o);
+        SHPDestroyObject(o);
+        DBFWriteIntegerAttribute(dbf, satz, 0, satz);
+    }
+    SHPClose(shp);
+    DBFClose(dbf);
+    return basis + ".shp";
+}
+
+// Every ring-point entry of a run, beyond the ten per record the report shows.
+std::string ringPunkte(const GeometriePruefung& p) {
+    std::string text;
+    for (const SatzBefund& b : p.saetze)
+        for (const Fundstelle& f : b.ringe)
+            text += std::to_string(b.satz) + ":" + std::to_string(f.teil) + "-" +
+                    std::to_string(f.teilB) + "=" + std::to_string(f.ringFlags) + " ";
+    return text;
+}
+
+} // namespace
+
+TEST(RingPaare, RasterStimmtMitAllenPaarenUeberein) {
+    const test::TestOrdner ordner;
+    std::size_t eintraege = 0;
+    for (unsigned saat = 1; saat <= 40; ++saat) {
+        const std::string shp = vieleRinge(ordner, saat);
+        for (const double abstand : {0.0, 0.25, 2.0}) {
+            ::setenv("TRELVIK_BRUTE", "1", 1);
+            const GeometriePruefung alle = pruefeGeometrie(shp, abstand, 0.1, nullptr, 1);
+            ::setenv("TRELVIK_BRUTE", "0", 1);
+            const GeometriePruefung raster = pruefeGeometrie(shp, abstand, 0.1, nullptr, 1);
+            ::unsetenv("TRELVIK_BRUTE");
+            ASSERT_TRUE(alle.vollstaendig) << alle.grund;
+            ASSERT_EQ(geometrieBericht(raster), geometrieBericht(alle))
+                << "seed " << saat << ", distance " << abstand;
+            const std::string punkte = ringPunkte(alle);
+            ASSERT_EQ(ringPunkte(raster), punkte) << "seed " << saat;
+            eintraege += static_cast<std::size_t>(std::count(punkte.begin(), punkte.end(), ' '));
+        }
+    }
+    // The files give both outcomes of the pair test in plenty.
+    EXPECT_GT(eintraege, 2000u);
+}
+
+TEST(PruefLauf, AnzeigeBewegtSichAuchInEinemGrossenRing) {
+    // One star ring, dense everywhere, whose self-crossing test alone takes seconds.
+    const test::TestOrdner ordner;
+    const std::string basis = ordner / "stern";
+    std::mt19937 zufall(4711);
+    std::uniform_real_distribution<double> radius(30000, 50000);
+    const int n = 30000;
+    std::vector<double> x, y;
+    for (int k = 0; k < n; ++k) {
+        const double w = -2 * M_PI * k / n, r = radius(zufall);
+        x.push_back(500000 + r * std::cos(w));
+        y.push_back(5600000 + r * std::sin(w));
+    }
+    x.push_back(x[0]);
+    y.push_back(y[0]);
+    SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
+    DBFHandle dbf = DBFCreate(basis.c_str());
+    DBFAddField(dbf, "ID", FTInteger, 5, 0);
+    SHPObject* o = SHPCreateSimpleObject(SHPT_POLYGON, n + 1, x.data(), y.data(), nullptr);
+    SHPWriteObject(shp, -1, o);
+    SHPDestroyObject(o);
+    DBFWriteIntegerAttribute(dbf, 0, 0, 1);
+    SHPClose(shp);
+    DBFClose(dbf);
+
+    using Uhr = std::chrono::steady_clock;
+    struct Anzeige : PruefAnzeige {
+        std::vector<Uhr::time_point> zeiten{Uhr::now()};
+        std::vector<std::string> status;
+        void statusAnzeigen(const std::string& s) override {
+            zeiten.push_back(Uhr::now());
+            status.push_back(s);
+        }
+        void fortschritt(std::int32_t, std::int32_t) override { zeiten.push_back(Uhr::now()); }
+    } anzeige;
+    const GeometriePruefung p = pruefeGeometrie(basis + ".shp", 0.25, 25, &anzeige);
+    const auto ende = Uhr::now();
+    ASSERT_TRUE(p.vollstaendig);
+    ASSERT_GT(ende - anzeige.zeiten.front(), std::chrono::seconds(2)) << "too fast to tell";
+    anzeige.zeiten.push_back(ende);
+    for (std::size_t k = 1; k < anzeige.zeiten.size(); ++k)
+        EXPECT_LT(anzeige.zeiten[k] - anzeige.zeiten[k - 1], std::chrono::seconds(1)) << k;
+    // It says which record and part, and for how long.
+    EXPECT_NE(std::find(anzeige.status.begin(), anzeige.status.end(), "Teste Satz 1: Teil 1/1... 1 s"),
+              anzeige.status.end());
 }
