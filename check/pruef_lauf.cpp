@@ -63,21 +63,6 @@ std::string typText(std::int32_t typ) {
     return std::string(shapeTypName(typ)) + " (" + std::to_string(typ) + ")";
 }
 
-// The types whose records the check tests: polygons and lines, with or without Z and M.
-bool geprueftWird(std::int32_t typ) {
-    switch (typ) {
-    case shapetyp::polyLine:
-    case shapetyp::polyGon:
-    case shapetyp::polyLineZ:
-    case shapetyp::polyGonZ:
-    case shapetyp::polyLineM:
-    case shapetyp::polyGonM:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // What the file set's lengths and header say about it as a whole: notes for the end of the
 // report. A well-formed set yields none.
 void aufbauHinweise(const VunInterface& vun, GeometriePruefung& e) {
@@ -507,7 +492,7 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
     aufbauHinweise(vun, e);
     const int art = shapetyp::grundTyp(e.shapeTyp);
     e.polygon = art == 5;
-    const bool testbar = geprueftWird(e.shapeTyp);
+    const bool testbar = shapetyp::istLinieOderPolygon(e.shapeTyp);
     // True once the display asked to stop; asked again at every call until then.
     bool gestoppt = false;
     const auto halt = [&] {
@@ -588,7 +573,7 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
         std::vector<std::int32_t> lpp;
         while (!halt() && vun.Shape_GetCheck(zeiger, punkte, wname, vunRing, lpp)) {
             ++ungeprueft;
-            if (geprueftWird(vun.AktRecordTyp))
+            if (shapetyp::istLinieOderPolygon(vun.AktRecordTyp))
                 ++flaechenLinien;
             weiterGezaehlt();
         }

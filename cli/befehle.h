@@ -37,4 +37,20 @@ bool ganzeZahl(const std::string& text, long von, long bis, long& wert);
 bool jobsWert(const Argumente& argumente, std::size_t& i, unsigned& jobs);
 inline constexpr const char* jobsFehler = "--jobs needs a number of threads from 1 to 256";
 
+// The value after argumente[i] (i then points at it); false when there is none.
+bool optionsWert(const Argumente& argumente, std::size_t& i, std::string& ziel);
+
+// The options check and clean share, with the window's defaults.
+struct LaufOptionen {
+    std::string minAbstand = "25"; // centimetres, as typed
+    std::string minFlaeche = "25"; // square metres, as typed
+    std::string attributDatei;     // "" for the program's list
+    unsigned jobs = 0;             // 0: one thread per core
+};
+
+// Takes argumente[i] with its value when it is one of the shared options and returns true, with
+// `grund` set when the value is missing or wrong; false for any other argument.
+bool gemeinsameOption(const Argumente& argumente, std::size_t& i, LaufOptionen& o,
+                      std::string& grund);
+
 } // namespace trelvik::cli

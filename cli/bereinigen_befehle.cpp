@@ -21,17 +21,14 @@ void meldung(const std::string& text) {
 
 int bereinigeBefehl(const Argumente& argumente) {
     BereinigungsOptionen o;
-    std::string attributDatei;
+    LaufOptionen lauf;
     std::vector<std::string> dateien;
     for (std::size_t i = 0; i < argumente.size(); ++i) {
         const std::string& a = argumente[i];
-        const auto wert = [&](std::string& ziel) {
-            if (i + 1 >= argumente.size())
-                return false;
-            ziel = argumente[++i];
-            return true;
-        };
-        if (a == "--simplify") {
+        if (std::string grund; gemeinsameOption(argumente, i, lauf, grund)) {
+            if (!grund.empty())
+                return scheitern(grund);
+        } else if (a == "--simplify") {
             o.vereinfachen = true;
         } else if (a == "--remove-points") {
             o.punkteEntfernen = true;
@@ -39,18 +36,6 @@ int bereinigeBefehl(const Argumente& argumente) {
             o.kleineFlaechenEntfernen = true;
         } else if (a == "--adapt-rings") {
             o.ringeAnpassen = true;
-        } else if (a == "--jobs") {
-            if (!jobsWert(argumente, i, o.jobs))
-                return scheitern(jobsFehler);
-        } else if (a == "--min-distance") {
-            if (!wert(o.minAbstandText))
-                return scheitern("--min-distance needs a value in centimetres");
-        } else if (a == "--min-area") {
-            if (!wert(o.minFlaecheText))
-                return scheitern("--min-area needs a value in square metres");
-        } else if (a == "--attributes") {
-            if (!wert(attributDatei))
-                return scheitern("--attributes needs a file");
         } else if (a.rfind("--", 0) == 0) {
             return scheitern("unknown option " + a);
         } else {
@@ -59,6 +44,10 @@ int bereinigeBefehl(const Argumente& argumente) {
     }
     if (dateien.size() != 2)
         return scheitern("clean needs SOURCE.shp and TARGET.shp");
+    o.minAbstandText = lauf.minAbstand;
+    o.minFlaecheText = lauf.minFlaeche;
+    o.jobs = lauf.jobs;
+    std::string& attributDatei = lauf.attributDatei;
     if (const std::string m = schwellenFehler(o.minAbstandText, o.minFlaecheText); !m.empty())
         return scheitern(m);
     const std::string& quelle = dateien[0];

@@ -49,20 +49,6 @@ std::string mehrzahl(long long n, const std::string& wort) {
     return std::to_string(n) + " " + wort + (n == 1 ? "" : "s");
 }
 
-bool hatTeile(std::int32_t typ) {
-    switch (typ) {
-    case shapetyp::polyLine:
-    case shapetyp::polyGon:
-    case shapetyp::polyLineZ:
-    case shapetyp::polyGonZ:
-    case shapetyp::polyLineM:
-    case shapetyp::polyGonM:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::string typText(std::int32_t typ) {
     std::string text(shapeTypName(typ));
     if (text == "unbekannt")
@@ -119,10 +105,10 @@ int dump(const Argumente& argumente) {
             continue;
         }
         const std::int32_t n = teile.back();
-        if (hatTeile(typ))
+        if (shapetyp::istLinieOderPolygon(typ))
             aus << ", " << mehrzahl(static_cast<long long>(teile.size() - 1), "part");
         aus << ", " << mehrzahl(n, "point") << "\n";
-        if (hatTeile(typ) && teile.size() > 1) {
+        if (shapetyp::istLinieOderPolygon(typ) && teile.size() > 1) {
             aus << "  parts:";
             for (std::size_t k = 0; k + 1 < teile.size(); ++k)
                 aus << " " << static_cast<long long>(teile[k]);

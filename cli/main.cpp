@@ -37,6 +37,34 @@ bool jobsWert(const Argumente& argumente, std::size_t& i, unsigned& jobs) {
     return true;
 }
 
+bool optionsWert(const Argumente& argumente, std::size_t& i, std::string& ziel) {
+    if (i + 1 >= argumente.size())
+        return false;
+    ziel = argumente[++i];
+    return true;
+}
+
+bool gemeinsameOption(const Argumente& argumente, std::size_t& i, LaufOptionen& o,
+                      std::string& grund) {
+    const std::string& a = argumente[i];
+    if (a == "--jobs") {
+        if (!jobsWert(argumente, i, o.jobs))
+            grund = jobsFehler;
+    } else if (a == "--min-distance") {
+        if (!optionsWert(argumente, i, o.minAbstand))
+            grund = "--min-distance needs a value in centimetres";
+    } else if (a == "--min-area") {
+        if (!optionsWert(argumente, i, o.minFlaeche))
+            grund = "--min-area needs a value in square metres";
+    } else if (a == "--attributes") {
+        if (!optionsWert(argumente, i, o.attributDatei))
+            grund = "--attributes needs a file";
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace trelvik::cli
 
 namespace {

@@ -56,34 +56,17 @@ void warneVorEinheit(const std::string& pfad) {
 }
 
 int pruefeBefehl(const Argumente& argumente) {
-    std::string minAbstand = "25";
-    std::string minFlaeche = "25";
-    std::string attributDatei;
+    LaufOptionen lauf;
     std::string ausgabe;
     std::string befundZiel;
     std::string zusammenfassungZiel;
     std::vector<std::string> dateien;
-    unsigned jobs = 0;
     for (std::size_t i = 0; i < argumente.size(); ++i) {
         const std::string& a = argumente[i];
-        const auto wert = [&](std::string& ziel) {
-            if (i + 1 >= argumente.size())
-                return false;
-            ziel = argumente[++i];
-            return true;
-        };
-        if (a == "--jobs") {
-            if (!jobsWert(argumente, i, jobs))
-                return scheitern(jobsFehler);
-        } else if (a == "--min-distance") {
-            if (!wert(minAbstand))
-                return scheitern("--min-distance needs a value in centimetres");
-        } else if (a == "--min-area") {
-            if (!wert(minFlaeche))
-                return scheitern("--min-area needs a value in square metres");
-        } else if (a == "--attributes") {
-            if (!wert(attributDatei))
-                return scheitern("--attributes needs a file");
+        const auto wert = [&](std::string& ziel) { return optionsWert(argumente, i, ziel); };
+        if (std::string grund; gemeinsameOption(argumente, i, lauf, grund)) {
+            if (!grund.empty())
+                return scheitern(grund);
         } else if (a == "--out") {
             if (!wert(ausgabe))
                 return scheitern("--out needs a file");
@@ -101,6 +84,9 @@ int pruefeBefehl(const Argumente& argumente) {
     }
     if (dateien.empty())
         return scheitern("check needs at least one FILE.shp");
+    const std::string& minAbstand = lauf.minAbstand;
+    const std::string& minFlaeche = lauf.minFlaeche;
+    std::string& attributDatei = lauf.attributDatei;
     if (const std::string m = schwellenFehler(minAbstand, minFlaeche); !m.empty())
         return scheitern(m);
     if (!befundZiel.empty() && dateien.size() != 1)
@@ -141,7 +127,7 @@ int pruefeBefehl(const Argumente& argumente) {
         BefundStrom strom(befundDatei, &fortschritt);
         BefundZaehler zaehler(befundZiel.empty() ? static_cast<PruefAnzeige*>(&fortschritt)
                                                  : &strom);
-        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &zaehler, {}, jobs);
+        const PruefTexte t = pruefen(pfad, liste, minAbstand, minFlaeche, &zaehler, {}, lauf.jobs);
         fortschritt.beende();
         bool befundFehler = false;
         if (!befundZiel.empty()) {

@@ -80,6 +80,8 @@ constexpr bool istLinie(std::int32_t typ) {
 constexpr bool istPolygon(std::int32_t typ) {
     return typ == polyGon || typ == polyGonZ || typ == polyGonM;
 }
+// The types whose records have parts: what the check tests and the clean cleans.
+constexpr bool istLinieOderPolygon(std::int32_t typ) { return istLinie(typ) || istPolygon(typ); }
 constexpr bool istMultipunkt(std::int32_t typ) {
     return typ == multiPoint || typ == multiPointZ || typ == multiPointM;
 }
