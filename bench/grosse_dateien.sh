@@ -126,7 +126,7 @@ miss() {
         # The last line: time writes a note about a non-zero exit status above it.
         tail -n 1 zeit.txt
     else
-        echo "> $grenze"
+        echo ">$grenze"
     fi
 }
 
@@ -153,12 +153,12 @@ for f in dcw ring ne1m ne5m stern; do
     verhaeltnis=$(case "$indiziert$geos" in *">"*) echo "–" ;; *)
         echo "${indiziert%% *} ${geos%% *}" | awk '{ printf "%.2f", $1 / $2 }' ;; esac)
     spitze=$(case "$indiziert" in ">"*) echo "–" ;; *) echo "${indiziert#* }" | awk '{ printf "%.0f", $1 / 1024 }' ;; esac)
-    echo "| $f | $punkte | $groesster | ${lesen} s | ${indiziert%% *} s | $spitze | ${roh%% *} s | ${geos%% *} s | $verhaeltnis | $vgl_roh, $vgl_jobs |" | sed 's/> s/>/g' >> "$tabelle"
+    echo "| $f | $punkte | $groesster | ${lesen} s | ${indiziert%% *} s | $spitze | ${roh%% *} s | ${geos%% *} s | $verhaeltnis | $vgl_roh, $vgl_jobs |" >> "$tabelle"
 done
 rm -rf bereinigt && mkdir bereinigt
 sauber=$(miss "$cli" clean dcw.shp bereinigt/dcw.shp --simplify --remove-points --remove-small-areas --adapt-rings)
 echo >> "$tabelle"
-echo "Clean of dcw with all four options: ${sauber%% *} s." | sed 's/> s/>/' >> "$tabelle"
+echo "Clean of dcw with all four options: ${sauber%% *} s." >> "$tabelle"
 echo "Machine: $(nproc) cores, $(uname -m), load average $(cut -d' ' -f1 /proc/loadavg) at the end; wall seconds of one run each, limit $grenze s." >> "$tabelle"
 
 readme="$quelle/bench/README.md"
