@@ -360,10 +360,19 @@ Index letzterKreisPaarQ(const Segmentkreis* kreiseA, Index na, const Segmentkrei
     g.emplace(rb, std::max(zellgroesse(rb, nb, 0), durchmesser), nb);
     const Zellliste liste(*g, nb - 1,
                           [&](Index id, auto&& melde) { melde(kasten(kreiseB[id], spiel)); });
+    // A circle whose box lies apart from every box of B passes with none of them; its lookup
+    // would only meet the border cells the grid clamps it to.
+    Rahmen alleB;
+    for (Index i = 0; i + 1 < nb; ++i)
+        alleB.nimm(kasten(kreiseB[i], spiel));
     Kandidaten kand(nb);
     for (Index p = na - 1; p >= 1; --p) {
+        const Rahmen ka = kasten(kreiseA[p - 1], spiel);
+        if (ka.xMax < alleB.xMin || ka.xMin > alleB.xMax || ka.yMax < alleB.yMin ||
+            ka.yMin > alleB.yMax)
+            continue;
         kand.neueRunde();
-        g->fuerZellen(kasten(kreiseA[p - 1], spiel),
+        g->fuerZellen(ka,
                       [&](Index z) { liste.fuer(z, [&](Index id) { kand.nimm(id + 1); }); });
         Index bester = 0;
         for (const Index q : kand.sortiert())
@@ -409,18 +418,28 @@ bool kontaktIndex(const Punkt* ringA, Index na, const Segmentkreis* kreiseA, con
         std::max(rra.betrag(), rrb.betrag()));
     Kandidaten kand(nb);
     Kandidaten zellen(g.zellen());
+    // Pieces of B cover at most its box widened by spiel; a segment of A whose pieces (widened
+    // by reich) stay apart from it by twice the widening, rounding of the pieces included,
+    // meets no piece of B, and its lookups would only reach the border cells.
+    const double rand = 2 * (reich + spiel);
+    const Rahmen umB{rrb.xMin - rand, rrb.xMax + rand, rrb.yMin - rand, rrb.yMax + rand};
     for (Index p = 1; p < na && k.f != 3; ++p) {
         if (k.f == 0)
             k.ortA = ringA[p];
         kand.neueRunde();
         zellen.neueRunde();
         geraden.fuer(a(p - 1), a(p), [&](Index id) { kand.nimm(id + 1); });
-        stueckweise(a(p - 1), a(p), h, reich, [&](const Rahmen& kasten) {
-            g.fuerZellen(kasten, [&](Index z) {
-                if (zellen.erstmals(z))
-                    liste.fuer(z, [&](Index id) { kand.nimm(id + 1); });
+        const Punkt p0 = a(p - 1), p1 = a(p);
+        const bool fern = std::max(p0.x, p1.x) < umB.xMin || std::min(p0.x, p1.x) > umB.xMax ||
+                          std::max(p0.y, p1.y) < umB.yMin || std::min(p0.y, p1.y) > umB.yMax;
+        if (!fern) {
+            stueckweise(a(p - 1), a(p), h, reich, [&](const Rahmen& kasten) {
+                g.fuerZellen(kasten, [&](Index z) {
+                    if (zellen.erstmals(z))
+                        liste.fuer(z, [&](Index id) { kand.nimm(id + 1); });
+                });
             });
-        });
+        }
         const Strecke sa{a(p), a(p - 1)};
         for (const Index q : kand.sortiert()) {
             if (!kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))

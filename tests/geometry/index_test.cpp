@@ -128,8 +128,14 @@ TEST_P(Differenz, RingKontakt) {
     fuerTeile([](const Teil& a, double t, std::mt19937& z) {
         double tb = 0;
         Teil b = zufallsTeil(z, tb);
-        if (z() % 2 == 0)
+        if (z() % 2 == 0) {
             b = verschoben(a, t * 0.7 * static_cast<double>(z() % 3), t * 0.3);
+        } else if (z() % 2 == 0 && a.size() > 8) {
+            // An islet beside one stretch of A, far from the rest of it, as along a coastline.
+            const auto von = a.begin() + static_cast<std::ptrdiff_t>(z() % (a.size() - 4));
+            b = verschoben(Teil(von, von + 4), t * 1.2, t * 0.4);
+            b.push_back(b.front());
+        }
         const int welche = static_cast<int>(z() % 3);
         const auto ka = welche == 2 ? riesenKreise(a) : kreise(a, welche == 0 ? 2 * t : 0);
         const auto kb = welche == 2 ? riesenKreise(b) : kreise(b, welche == 0 ? 2 * t : 0);
