@@ -231,6 +231,14 @@ void Dateisatz::raeumeAuf() {
 
 bool Dateisatz::abschliessen(std::string& fehler) {
     for (const Schritt& s : schritte_) {
+        struct stat st {};
+        if (!s.temp.empty() && ::stat(s.ziel.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            // A folder under a final name: no rename can replace it, so none starts.
+            errno = EISDIR;
+            fehler = grund("cannot write", s.ziel);
+            raeumeAuf();
+            return false;
+        }
         if (!s.temp.empty() && !aufPlatte(s.temp, fehler)) {
             raeumeAuf();
             return false;
@@ -259,15 +267,21 @@ bool Dateisatz::abschliessen(std::string& fehler) {
         return false;
     }
     ordnerAufPlatte(ordner_);
-    abgeschlossen_ = true;
-    for (const Schritt& s : schritte_) {
+    for (std::size_t i = 0; i < schritte_.size(); ++i) {
+        const Schritt& s = schritte_[i];
         if (s.temp.empty()) {
             ::unlink(s.ziel.c_str());
         } else if (std::rename(s.temp.c_str(), s.ziel.c_str()) != 0) {
             fehler = grund("cannot write", s.ziel);
+            // Part of a set is no set: what was moved already goes too.
+            for (std::size_t k = 0; k < i; ++k)
+                if (!schritte_[k].temp.empty())
+                    ::unlink(schritte_[k].ziel.c_str());
+            raeumeAuf();
             return false;
         }
     }
+    abgeschlossen_ = true;
     ordnerAufPlatte(ordner_);
     raeumeAuf(); // the list, and whatever a writer left beside the set's files
     return true;

@@ -36,9 +36,9 @@ public:
     bool sperren(std::string& fehler);
 
     // Flushes every file taken up, then renames them onto their final names and flushes the
-    // folder. False with the reason when a file cannot be flushed or renamed; nothing under the
-    // final names has changed then, unless a rename failed part-way (the remaining renames are
-    // left to the next run in this folder).
+    // folder. False with the reason when a file cannot be flushed or a final name is a folder;
+    // nothing under the final names has changed then. Should a rename fail part-way (which a
+    // writable folder does not do), the files already moved are removed with the rest.
     bool abschliessen(std::string& fehler);
 
     // Removes the leftovers of runs that are gone from `ordner` (ending in "/", or "" for the
