@@ -1,9 +1,9 @@
 #include "check/befund_datei.h"
 
 #include "app/dateien.h"
+#include "app/dateisatz.h"
 #include "app/zahlen.h"
 #include "check/bericht_texte.h"
-#include "check/datei_ersetzen.h"
 #include "shape/vun_interface.h"
 
 #include <cerrno>
@@ -136,11 +136,11 @@ struct BefundDatei::Zustand {
     std::string ziel;       // the target's path as given
     std::string zielBasis;  // target without its extension, ending in the point
     std::string quelle;
+    std::unique_ptr<Dateisatz> satz; // before vun: the table is closed before its files go
     // CSV
     std::FILE* csv = nullptr;
     std::string csvTemp;
     // shapefile
-    std::string sperre;     // an empty file reserving the temporary name
     std::string tempBasis;  // ending in the point
     VunInterface vun;
     bool vunOffen = false;
@@ -157,15 +157,9 @@ void BefundDatei::verwerfe() {
         std::fclose(z_->csv);
         z_->csv = nullptr;
     }
-    if (!z_->csvTemp.empty())
-        ::unlink(z_->csvTemp.c_str());
     if (z_->vunOffen)
         z_->vun.Shape_Close();
-    if (!z_->tempBasis.empty())
-        for (const char* endung : {"shp", "shx", "dbf", "cpg", "prj", "sbn", "sbx"})
-            ::unlink((z_->tempBasis + endung).c_str());
-    if (!z_->sperre.empty())
-        ::unlink(z_->sperre.c_str());
+    z_->satz.reset(); // every temporary file of the set
     z_.reset();
 }
 
@@ -176,10 +170,14 @@ bool BefundDatei::oeffne(const std::string& ziel, const std::string& quellShape)
     auto z = std::make_unique<Zustand>();
     z->ziel = ziel;
     z->quelle = quellShape;
+    z->satz = std::make_unique<Dateisatz>(ziel);
     if (endetAuf(ziel, ".csv")) {
-        z->csvTemp = legeTempDateiAn(ziel, z->csv, fehler_);
-        if (z->csvTemp.empty())
+        z->csvTemp = z->satz->aufnehmen(ziel);
+        z->csv = std::fopen(z->csvTemp.c_str(), "wbx");
+        if (z->csv == nullptr) {
+            fehler_ = "cannot write in the folder of " + ziel + ": " + std::strerror(errno);
             return false;
+        }
         z_ = std::move(z);
         static const char kopf[] = "x,y,satz,teil,art,wert,text\r\n";
         if (std::fputs(kopf, z_->csv) < 0) {
@@ -195,12 +193,7 @@ bool BefundDatei::oeffne(const std::string& ziel, const std::string& quellShape)
     }
     z->shape = true;
     z->zielBasis = ziel.substr(0, ziel.size() - 3);
-    std::FILE* sperre = nullptr;
-    z->sperre = legeTempDateiAn(ziel, sperre, fehler_);
-    if (z->sperre.empty())
-        return false;
-    std::fclose(sperre);
-    z->tempBasis = z->sperre + ".";
+    z->tempBasis = z->satz->basis();
     const VunInterface::Felder felder = {{"SATZ", "4", "10"},
                                          {"TEIL", "4", "10"},
                                          {"ART", "10", "16"},
@@ -275,9 +268,8 @@ bool BefundDatei::abschliessen() {
         const bool ok = std::fflush(d) == 0 && ::fsync(::fileno(d)) == 0;
         if (std::fclose(d) != 0 || !ok)
             return scheitert("cannot write " + z_->ziel + ": " + std::strerror(errno));
-        if (!ersetzeDatei(z_->csvTemp, z_->ziel, grund))
+        if (!z_->satz->abschliessen(grund))
             return scheitert(grund);
-        z_->csvTemp.clear();
         z_.reset();
         return true;
     }
@@ -296,29 +288,18 @@ bool BefundDatei::abschliessen() {
             return scheitert("cannot copy " + prj + ": " + fehler.message());
         mitPrj = true;
     }
-    std::vector<const char*> endungen = {"dbf", "cpg", "shx", "shp"};
+    // The main file last: a reader that finds it finds the others complete. What belonged to
+    // an older file set of that name no longer fits it.
     if (mitPrj)
-        endungen.insert(endungen.begin(), "prj");
-    for (const char* endung : endungen)
-        if (!aufPlatteBringen(z_->tempBasis + endung, grund))
-            return scheitert(grund);
-    // The main file last: a reader that finds it finds the others complete.
-    for (std::size_t i = 0; i < endungen.size(); ++i) {
-        if (!ersetzeDatei(z_->tempBasis + endungen[i], z_->zielBasis + endungen[i], grund)) {
-            // Without its main file the set is no set: what was moved already goes too.
-            for (std::size_t k = 0; k < i; ++k)
-                ::unlink((z_->zielBasis + endungen[k]).c_str());
-            return scheitert(grund);
-        }
-    }
-    // What belonged to an older file set of that name no longer fits it.
+        z_->satz->aufnehmen(z_->zielBasis + "prj");
+    for (const char* endung : {"dbf", "cpg", "shx", "shp"})
+        z_->satz->aufnehmen(z_->zielBasis + endung);
     for (const char* endung : {"sbn", "sbx"})
-        ::unlink((z_->zielBasis + endung).c_str());
+        z_->satz->entfernen(z_->zielBasis + endung);
     if (!mitPrj)
-        ::unlink((z_->zielBasis + "prj").c_str());
-    ::unlink(z_->sperre.c_str());
-    z_->sperre.clear();
-    z_->tempBasis.clear();
+        z_->satz->entfernen(z_->zielBasis + "prj");
+    if (!z_->satz->abschliessen(grund))
+        return scheitert(grund);
     z_.reset();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "clean/bereinigen_lauf.h"
 
+#include "app/dateisatz.h"
 #include "app/fliessband.h"
 #include "app/texte.h"
 #include "app/zahlen.h"
@@ -21,16 +22,6 @@ namespace trelvik {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool existiert(const std::string& pfad) {
-    struct stat st {};
-    return ::lstat(pfad.c_str(), &st) == 0;
-}
-
-void loesche(const std::string& pfad) {
-    if (existiert(pfad))
-        ::unlink(pfad.c_str());
-}
 
 std::string absolut(const std::string& pfad) {
     std::error_code fehler;
@@ -99,6 +90,7 @@ private:
     bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur,
                        const std::atomic<bool>& stopp) const;
     BereinigungsErgebnis schliesseAb();
+    bool stelleZielHin();
     void entferneZiel();
 
     const std::string S;
@@ -110,6 +102,10 @@ private:
     const Fortschritt& fortschritt_;
     const std::function<bool()>& abbrechen_;
     BereinigungsErgebnis erg;
+    // The target's files under temporary names until the run is complete; declared before the
+    // writers so that it goes after them.
+    std::unique_ptr<Dateisatz> dateien;
+    bool mitPrj = false;
     bool polygon = false;
     double D = 0;
     double A = 0;
@@ -176,9 +172,11 @@ bool Lauf::bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur,
     return letzter() >= (polygon ? 2 : 1);
 }
 
+// What this run wrote goes; files of the target's name from before stay as they were.
 void Lauf::entferneZiel() {
-    for (const char* endung : {"shp", "shx", "dbf", "dbfx", "cpg", "prj"})
-        loesche(B + endung);
+    ziel.Shape_Close();
+    tabelle.reset();
+    dateien.reset();
 }
 
 // Write tests, thresholds, the source opened, the new table started, the target created with
@@ -193,6 +191,13 @@ bool Lauf::bereite() {
             return false;
         }
     }
+    // One run at a time into one target: another one's files would interleave with ours.
+    dateien = std::make_unique<Dateisatz>(T);
+    if (!dateien->sperren(erg.grund)) {
+        melde("Das Ziel wird gerade von einem anderen Lauf geschrieben.");
+        return false;
+    }
+    const std::string temp = dateien->basis();
     D = textZuZahl(std::string_view(opt.minAbstandText)) / 100;
     A = textZuZahl(std::string_view(opt.minFlaecheText));
     const VunInterface::Felder felder = {{"ID", formatCheck(4, "0"), formatCheck(10, "0")}};
@@ -208,24 +213,22 @@ bool Lauf::bereite() {
     polygon = shapetyp::istPolygon(typ);
     mitZM = shapetyp::istZTyp(typ) || shapetyp::istMTyp(typ);
 
-    loesche(B + "dbfx");
     try {
-        tabelle = std::make_unique<DbfSchreiber>(B + "dbfx");
+        tabelle = std::make_unique<DbfSchreiber>(temp + "dbfx");
         tabelle->schreibeDbfKopf(liste);
     } catch (const std::exception& e) {
         tabellenFehler = e.what();
         tabelle.reset();
     }
 
-    erstellt = tabelle != nullptr && ziel.Shape_New(T, typ, felder, false, false);
+    erstellt = tabelle != nullptr && ziel.Shape_New(temp + "shp", typ, felder, false, false);
     if (erstellt) {
         // The cleaned copy keeps the source's coordinate system.
         const std::string prj = begleitDatei(S, "prj");
         try {
             if (!prj.empty())
-                kopiereDatei(prj, B + "prj");
-            else
-                loesche(B + "prj");
+                kopiereDatei(prj, temp + "prj");
+            mitPrj = !prj.empty();
         } catch (const std::exception& e) {
             lesefehler = e.what();
         }
@@ -340,17 +343,11 @@ BereinigungsErgebnis Lauf::schliesseAb() {
             tabelle->schliesseDbf(nummer);
             erg.ueberlaeufe = tabelle->ueberlaeufe();
             tabelle.reset();
-            if (erstellt) {
-                loesche(B + "dbf");
-                if (std::rename((B + "dbfx").c_str(), (B + "dbf").c_str()) != 0)
-                    throw std::runtime_error("cannot rename " + B + "dbfx");
-                tabelleFertig = true;
-            }
+            tabelleFertig = erstellt;
         } catch (const std::exception& e) {
             tabellenFehler = e.what();
         }
     }
-    loesche(B + "dbfx");
 
     if (!tabellenFehler.empty() || (erstellt && !tabelleFertig)) {
         melde("DBase-Datei konnte nicht erstellt werden.");
@@ -375,11 +372,41 @@ BereinigungsErgebnis Lauf::schliesseAb() {
     if (erg.ueberlaeufe > 0)
         melde("Werte, die nicht in ihre Spalte passen, wurden mit * gefüllt: " +
               std::to_string(erg.ueberlaeufe));
-    if (erg.ohneGeometrie > 0)
+    if (erg.ohneGeometrie > 0) {
+        // A set without some of its records would pass for the whole result.
         melde("Datensätze, deren Geometrie nicht geschrieben werden konnte, wurden ausgelassen: " +
               std::to_string(erg.ohneGeometrie));
-    erg.erfolgreich = tabelleFertig && erg.ohneGeometrie == 0;
+        melde("Shape konnte nicht erstellt werden.");
+    }
+    erg.erfolgreich = tabelleFertig && erg.ohneGeometrie == 0 && stelleZielHin();
+    if (!erg.erfolgreich)
+        entferneZiel();
     return erg;
+}
+
+// The complete set onto the target's names, the table last (from its ".dbfx" name), and away
+// what belonged to an older set of that name: other spellings of its companions, its spatial
+// index, a projection the source has not.
+bool Lauf::stelleZielHin() {
+    for (const char* endung : {"shx", "dbf", "cpg", "prj", "sbn", "sbx"})
+        if (const std::string alt = begleitDatei(T, endung); !alt.empty() && alt != B + endung)
+            dateien->entfernen(alt);
+    dateien->aufnehmen(T, "shp");
+    dateien->aufnehmen(B + "shx", "shx");
+    dateien->aufnehmen(B + "cpg", "cpg");
+    if (mitPrj)
+        dateien->aufnehmen(B + "prj", "prj");
+    else
+        dateien->entfernen(B + "prj");
+    dateien->entfernen(B + "sbn");
+    dateien->entfernen(B + "sbx");
+    dateien->aufnehmen(B + "dbf", "dbfx");
+    std::string fehler;
+    if (dateien->abschliessen(fehler))
+        return true;
+    melde("Shape konnte nicht erstellt werden.");
+    erg.grund = fehler;
+    return false;
 }
 
 BereinigungsErgebnis Lauf::fuehreAus() {
@@ -478,10 +505,8 @@ BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& zi
         return lauf.fuehreAus();
     } catch (const std::exception& e) {
         // The geometry library missing, or memory exhausted: the run stops here.
+        // Whatever the run had written went with it; the target's names were not touched.
         erg.grund = e.what();
-        const std::string basis = ziel.substr(0, ziel.size() - 3);
-        for (const char* endung : {"shp", "shx", "dbf", "dbfx", "cpg", "prj"})
-            loesche(basis + endung);
         if (melden)
             melden("Shape konnte nicht erstellt werden.");
         return erg;

@@ -42,7 +42,10 @@ using Fortschritt = std::function<void(std::int32_t erledigt, std::int32_t alle)
 // Cleans `quelle` into `ziel` (a ".shp" path). `attribute` gives the columns of the new table
 // with the positions a check has matched (vergleicheAttribute). Messages for the user go to
 // `melden`. The source files are never changed. A source whose records cannot all be read is
-// refused. `abbrechen` is asked after every record and every part; true stops the run.
+// refused. `abbrechen` is asked after every record and every part; true stops the run. The
+// target's files are written under temporary names beside it and get their names only when the
+// run is complete; until then, and after any failure, the files under those names stay as they
+// were. A second run into the same target while one is writing it is refused.
 BereinigungsErgebnis bereinigen(const std::string& quelle, const std::string& ziel,
                                 const Attributliste& attribute, const BereinigungsOptionen& o,
                                 const Melder& melden = {}, const Fortschritt& fortschritt = {},

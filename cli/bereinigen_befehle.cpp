@@ -1,14 +1,20 @@
 // trelvik-cli clean, export and swap: the writing jobs.
 #include "app/dateien.h"
+#include "app/dateisatz.h"
 #include "app/zahlen.h"
 #include "check/attributliste.h"
 #include "clean/bereinigen_lauf.h"
 #include "cli/befehle.h"
 #include "shape/vun_interface.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace trelvik::cli {
@@ -105,11 +111,17 @@ int exportBefehl(const Argumente& argumente) {
     VunInterface v;
     if (!v.Shape_Open(dateien[0]))
         return scheitern("cannot open " + dateien[0] + ": " + v.letzterFehler());
-    std::ofstream aus(dateien[1], std::ios::binary | std::ios::trunc);
+    // Under a temporary name until complete: an export cut short is no export.
+    Dateisatz satz(dateien[1]);
+    std::ofstream aus(satz.aufnehmen(dateien[1]), std::ios::binary | std::ios::trunc);
     if (!aus)
         return scheitern("cannot write " + dateien[1]);
     if (!v.Shape_Export(&aus, static_cast<std::int32_t>(nummer)))
         return scheitern("cannot export " + dateien[0] + ": " + v.letzterFehler());
+    aus.close();
+    std::string grund;
+    if (!aus || !satz.abschliessen(grund))
+        return scheitern("cannot write " + dateien[1] + (grund.empty() ? "" : ": " + grund));
     return erfolg;
 }
 
@@ -126,13 +138,45 @@ int dreheBefehl(const Argumente& argumente) {
     }
     if (dateien.size() != 1)
         return scheitern("swap needs FILE.shp");
+    const std::string& datei = dateien[0];
+    const std::string shp = begleitDatei(datei, datei.substr(datei.size() - std::min<std::size_t>(3, datei.size())));
+    const std::string shx = begleitDatei(datei, "shx");
+    const std::string dbf = begleitDatei(datei, "dbf");
+    if (shp.empty() || shx.empty() || dbf.empty())
+        return scheitern("cannot open " + datei + ": the main file, its index or its table is missing");
+    struct stat st {};
+    if (::stat(shp.c_str(), &st) != 0 || !VunInterface::istSchreibbar(shp))
+        return scheitern("cannot rewrite " + datei + ": Datei/Verzeichnis ist schreibgeschützt.");
+    // The rings are turned in a copy, which replaces the main file only when complete; index and
+    // table are only read, through links where the file system has them.
+    Dateisatz satz(shp);
+    std::string grund;
+    if (!satz.sperren(grund))
+        return scheitern("cannot rewrite " + datei + ": " + grund);
+    namespace fs = std::filesystem;
+    const std::string kopie = satz.aufnehmen(shp, "shp");
+    std::error_code fehlerCode;
+    fs::copy_file(shp, kopie, fehlerCode);
+    for (const auto& [quelle, endung] : {std::pair{shx, "shx"}, std::pair{dbf, "dbf"}}) {
+        if (fehlerCode)
+            break;
+        std::error_code verweis;
+        fs::create_hard_link(quelle, satz.basis() + endung, verweis);
+        if (verweis)
+            fs::copy_file(quelle, satz.basis() + endung, fehlerCode);
+    }
+    if (fehlerCode || ::chmod(kopie.c_str(), st.st_mode & 07777) != 0)
+        return scheitern("cannot rewrite " + datei + ": " +
+                         (fehlerCode ? fehlerCode.message() : std::string(std::strerror(errno))));
     VunInterface v;
-    if (!v.Shape_Open(dateien[0]))
-        return scheitern("cannot open " + dateien[0] + ": " + v.letzterFehler());
+    if (!v.Shape_Open(kopie))
+        return scheitern("cannot open " + datei + ": " + v.letzterFehler());
     if (!v.Shape_SwapArea(gegen))
-        return scheitern("cannot rewrite " + dateien[0] + ": " + v.letzterFehler());
+        return scheitern("cannot rewrite " + datei + ": " + v.letzterFehler());
     if (!v.Shape_Close())
-        return scheitern("cannot close " + dateien[0] + ": " + v.letzterFehler());
+        return scheitern("cannot close " + datei + ": " + v.letzterFehler());
+    if (!satz.abschliessen(grund))
+        return scheitern("cannot rewrite " + datei + ": " + grund);
     return erfolg;
 }
 

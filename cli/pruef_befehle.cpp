@@ -1,9 +1,9 @@
 // trelvik-cli check: the check command of the window for one or many files.
 #include "app/dateien.h"
+#include "app/dateisatz.h"
 #include "app/zahlen.h"
 #include "check/befund_datei.h"
 #include "check/einheit.h"
-#include "check/datei_ersetzen.h"
 #include "check/pruef_befehl.h"
 #include "check/zusammenfassung.h"
 #include "cli/befehle.h"
@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <iostream>
 #include <unistd.h>
 
@@ -98,27 +99,18 @@ int pruefeBefehl(const Argumente& argumente) {
     if (!befundZiel.empty() && !befundDatei.oeffne(befundZiel, dateien.front()))
         return scheitern(befundDatei.fehler());
     // The summary is written at the end; a folder that cannot take it is known at once.
-    if (!zusammenfassungZiel.empty()) {
-        std::FILE* probe = nullptr;
-        std::string grund;
-        const std::string temp = legeTempDateiAn(zusammenfassungZiel, probe, grund);
-        if (temp.empty())
-            return scheitern(grund);
-        std::fclose(probe);
-        std::remove(temp.c_str());
-    }
+    if (std::string grund; !zusammenfassungZiel.empty() && !ordnerNimmtAuf(zusammenfassungZiel, grund))
+        return scheitern(grund);
     std::vector<DateiZusammenfassung> zusammenfassung;
     if (attributDatei.empty())
         attributDatei = attributDateiPfad(programmOrdner());
     Attributliste liste = leseAttributliste(
         attributDatei, [](const std::string& m) { std::cerr << "trelvik-cli: " << m << '\n'; });
 
-    std::ofstream datei;
-    if (!ausgabe.empty()) {
-        datei.open(ausgabe, std::ios::binary | std::ios::trunc);
-        if (!datei)
-            return scheitern("cannot write " + ausgabe);
-    }
+    // The saved report is written whole at the end; a folder that cannot take it is known now.
+    if (std::string grund; !ausgabe.empty() && !ordnerNimmtAuf(ausgabe, grund))
+        return scheitern("cannot write " + ausgabe + " (" + grund + ")");
+    std::ostringstream datei;
     std::ostream& aus = ausgabe.empty() ? std::cout : datei;
 
     int status = erfolg;
@@ -172,9 +164,9 @@ int pruefeBefehl(const Argumente& argumente) {
         }
     }
     aus.flush();
-    if (!aus)
-        return scheitern("cannot write the report");
     std::string grund;
+    if (!aus || (!ausgabe.empty() && !schreibeGanz(ausgabe, datei.str(), grund)))
+        return scheitern("cannot write the report" + (grund.empty() ? "" : ": " + grund));
     if (!zusammenfassungZiel.empty() &&
         !schreibeGanz(zusammenfassungZiel, zusammenfassungCsv(zusammenfassung), grund))
         return scheitern(grund);

@@ -1,6 +1,7 @@
 #include "app/qt/hauptfenster.h"
 
 #include "app/dateien.h"
+#include "app/dateisatz.h"
 #include "app/qt/bilder.h"
 #include "app/qt/dialoge.h"
 #include "app/qt/einstellungen.h"
@@ -111,8 +112,6 @@ QString bereinigungsBericht(const BereinigungsErgebnis& e, const QString& ziel) 
                 .arg(e.teileVerworfen)
                 .arg(e.teileGelesen)
                 .arg(e.ueberlaeufe);
-    if (e.ohneGeometrie > 0)
-        text += QStringLiteral("\r\nSätze ohne schreibbare Geometrie: %1").arg(e.ohneGeometrie);
     return text;
 }
 
@@ -776,7 +775,7 @@ void Hauptfenster::bereinigeShape() {
                          QStringLiteral("Shape konnte nicht erstellt werden.\r\n") + fehlschlag);
     else if (lauf_->abgebrochen() && !e.erfolgreich)
         dialoge_.meldung(this, QStringLiteral("Das Bereinigen wurde abgebrochen."));
-    else if (e.gelaufen && (e.erfolgreich || e.ohneGeometrie > 0))
+    else if (e.gelaufen && e.erfolgreich)
         // Failures have had their message from the run itself.
         dialoge_.meldung(this, bereinigungsBericht(e, ziel));
 }
@@ -830,12 +829,8 @@ void Hauptfenster::speichereAuswertung() {
     const BerichtTexte t = berichtTexte();
     const std::string inhalt =
         berichtDatei(t.shapePfad, t.label3, t.vorhanden, t.gefordert, t.projektion, t.geometrie);
-    QFile datei(name);
-    const bool geschrieben = datei.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                             datei.write(inhalt.data(), static_cast<qint64>(inhalt.size())) ==
-                                 static_cast<qint64>(inhalt.size()) &&
-                             datei.flush();
-    if (!geschrieben)
+    std::string grund;
+    if (!schreibeGanz(QFile::encodeName(name).toStdString(), inhalt, grund))
         dialoge_.meldung(this, QStringLiteral("Die Datei\r\n") + name +
                                    QStringLiteral("\r\nkann nicht geschrieben werden."));
 }

@@ -2,11 +2,17 @@
 #include "hilfe/cli.h"
 #include "hilfe/ordner.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <shapefil.h>
+#include <random>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -112,6 +118,47 @@ TEST_F(CliSchreiben, ExportAndSwap) {
     for (const double a : ringFlaechen(shp))
         EXPECT_LT(a, 0);
     EXPECT_EQ(trelvik("swap fehlt.shp").status, 2);
+}
+
+} // namespace
+
+namespace {
+
+// swap killed at random moments: the file is the original or completely swapped, keeps its
+// permission bits, and the next swap leaves no temporary file.
+TEST_F(CliSchreiben, SwapGetoetetLaesstDieDateiGanz) {
+    const std::string shp = kopiere("real", "nc_m");
+    const std::string basis = shp.substr(0, shp.size() - 3);
+    fs::permissions(shp, fs::perms(0640));
+    const std::string vorher = lies(shp);
+    ASSERT_EQ(trelvik("swap nc_m/nc_m.shp --ccw").status, 0);
+    const std::string gedreht = lies(shp);
+    ASSERT_NE(gedreht, vorher);
+    EXPECT_EQ(fs::status(shp).permissions(), fs::perms(0640));
+    std::mt19937 zufall(815);
+    std::uniform_int_distribution<int> verzug(0, 150000);
+    int ganzGedreht = 0;
+    for (int lauf = 0; lauf < 20; ++lauf) {
+        trelvik::test::schreibe(shp, vorher);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("tmp", ordner.c_str(), 1); // the working copies of killed runs stay here
+            ::execl(cli.c_str(), cli.c_str(), "swap", shp.c_str(), "--ccw",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        const int warten = verzug(zufall);
+        std::this_thread::sleep_for(std::chrono::microseconds(warten));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        const std::string jetzt = lies(shp);
+        EXPECT_TRUE(jetzt == vorher || jetzt == gedreht) << warten;
+        ganzGedreht += jetzt == gedreht;
+    }
+    EXPECT_GT(ganzGedreht, 0);
+    ASSERT_EQ(trelvik("swap nc_m/nc_m.shp").status, 0);
+    for (const auto& d : fs::directory_iterator(ordner + "nc_m"))
+        EXPECT_NE(d.path().filename().string()[0], '.') << d.path();
 }
 
 } // namespace
