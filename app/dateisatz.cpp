@@ -53,20 +53,6 @@ bool aufPlatte(const std::string& pfad, std::string& fehler) {
     return ok;
 }
 
-bool schreibeAlles(int fd, const char* daten, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, daten, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        daten += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
-
 // "name" of "name.ext"; a leading point is part of the name.
 std::string stammVon(const std::string& dateiname) {
     const auto punkt = dateiname.rfind('.');
@@ -359,6 +345,20 @@ bool ordnerNimmtAuf(const std::string& ziel, std::string& fehler) {
     }
     ::close(fd);
     return true; // the destructor removes the probe
+}
+
+bool schreibeAlles(int fd, const char* daten, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, daten, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        daten += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
 }
 
 } // namespace trelvik

@@ -5,6 +5,7 @@
 // the final names stays as it was. The process id in the names lets a later run tell the
 // leftovers of a killed one and remove them; a run killed while renaming leaves a list of the
 // renames beside them, and the later run completes them.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -66,5 +67,9 @@ bool schreibeGanz(const std::string& ziel, const std::string& inhalt, std::strin
 
 // Whether the temporary files of a Dateisatz can be created beside `ziel`; the reason if not.
 bool ordnerNimmtAuf(const std::string& ziel, std::string& fehler);
+
+// Writes all `n` bytes to `fd`, going on after interruptions; false with errno set when a write
+// fails.
+bool schreibeAlles(int fd, const char* daten, std::size_t n);
 
 } // namespace trelvik

@@ -1,4 +1,5 @@
 #include "app/dateien.h"
+#include "app/dateisatz.h"
 #include "shape/dbf/arbeitskopie.h"
 
 #include <dirent.h>
@@ -35,21 +36,6 @@ struct Deskriptor {
             ::close(fd);
     }
 };
-
-// False with errno set when a write fails.
-bool schreibeAlles(int fd, const char* daten, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, daten, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        daten += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
 
 // --- Copies of this process, removed when it is stopped by a signal ---------------------------
 //
