@@ -39,7 +39,7 @@ ausgabe=$(als_benutzer "$cli" --version) || scheitern "trelvik-cli --version fai
     scheitern "trelvik-cli --version says \"$ausgabe\", the package is $version"
 
 # The check runs the geometry library, which the program finds only through its RUNPATH.
-probe=$(find "$wurzel/usr/share/doc/trelvik/examples" -name '*.shp' | sort | head -n1)
+probe=$(find "$wurzel/usr/share/doc/trelvik/examples" -name '*.shp' | sort | sed -n 1p)
 [ -n "$probe" ] || scheitern "the package ships no sample shapefile"
 status=0
 als_benutzer "$cli" check "$probe" >"$platz/bericht.txt" 2>"$platz/fehler.txt" || status=$?
@@ -98,7 +98,7 @@ while IFS= read -r -d '' datei; do
     readelf -h "$datei" >/dev/null 2>&1 || continue
     for soname in $(readelf -d "$datei" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
         [ -n "$(find "$wurzel" -name "$soname")" ] && continue
-        pfad=$(/sbin/ldconfig -p | awk -v n="$soname" '$1 == n && /x86-64/ {print $NF; exit}')
+        pfad=$(/sbin/ldconfig -p | awk -v n="$soname" '$1 == n && /x86-64/ && !f {print $NF; f = 1}')
         [ -n "$pfad" ] || scheitern "$soname, needed by ${datei#"$wurzel"}, is not on this system"
         besitzer=$(dpkg -S "$(realpath "$pfad")" 2>/dev/null || dpkg -S "$pfad")
         besitzer=${besitzer%%:*}
