@@ -1,5 +1,7 @@
 #include "check/pruef_lauf.h"
 
+#include "check/ring_naehe.h"
+
 #include "app/fliessband.h"
 #include "app/zahlen.h"
 #include "geometry/bindung/bindung.h"
@@ -20,6 +22,7 @@ namespace {
 struct Teil {
     std::vector<Punkt> punkte;
     std::vector<Segmentkreis> kreise;
+    KreisBloecke bloecke;
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 };
 
@@ -397,6 +400,8 @@ private:
             return -1;
         const Teil& a = teile_[i - 1];
         const Teil& c = teile_[j - 1];
+        if (mitBloecken_ && !vielleichtNah(a.bloecke, c.bloecke))
+            return 0; // no circle pair overlaps: the test would find neither contact nor crossing
         Punkt pa{0, 0}, pb{0, 0};
         const std::int32_t flags = geo::MultiPolygonTest(
             a.punkte.data(), static_cast<std::int32_t>(a.punkte.size()), a.kreise.data(),
@@ -426,6 +431,10 @@ private:
         const std::size_t n = teile_.size();
         RingRaster raster;
         const bool mitRaster = n > 2 && ringeImRaster(n) && raster.baue(teile_);
+        mitBloecken_ = n > 1 && ringeImRaster(n);
+        if (mitBloecken_)
+            for (Teil& t : teile_)
+                t.bloecke.baue(t.kreise);
         for (std::size_t i = 1; i < n; ++i) {
             if (halt())
                 return false;
@@ -456,6 +465,7 @@ private:
     const std::atomic<bool>& stopp_;
     SatzZahlen* z_ = nullptr;
     std::vector<Teil> teile_;
+    bool mitBloecken_ = false;
 };
 
 } // namespace

@@ -135,16 +135,27 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
     Index bestR = 0;
     Index bestJ = 1;
     double best = paarAbstand(punkte, 0, 1);
-    double h = zellgroesse(rahmen, n + 1, 0);
-    for (;;) {
-        const Raster g(rahmen, h, n + 1);
+    double laengen = 0;
+    for (Index i = 1; i <= n; ++i)
+        laengen += std::max(std::fabs(punkte[i].x - punkte[i - 1].x),
+                            std::fabs(punkte[i].y - punkte[i - 1].y));
+    // Cells about one segment long, finer where the vertices crowd them (long spikes side by
+    // side put thousands of vertices into a cell that long).
+    double entlang = zellgroesseEntlang(rahmen, n, laengen);
+    double h = entlang;
+    for (int feiner = 0;; ++feiner) {
+        const Raster g = Raster::duenn(rahmen, h);
         const Zellliste liste(g, n + 1, punktKasten);
+        if (feiner < 3 && liste.paarLast() > 16 * (nn + 1) && h == entlang) {
+            h = entlang = h / 4;
+            continue;
+        }
         if (liste.paarLast() > nn * nn / 4)
             return false; // the points lie on top of each other: the plain loop is faster
         const double w = g.groesse();
         for (Index r = 0; r <= n; ++r) {
             const Punkt p = punkte[r];
-            g.fuerZellen(Rahmen{p.x - w, p.x + w, p.y - w, p.y + w}, [&](Index z) {
+            liste.fuerZeilen(Rahmen{p.x - w, p.x + w, p.y - w, p.y + w}, [&](Index z) {
                 liste.fuer(z, [&](Index j) {
                     if (j <= r)
                         return;
@@ -168,17 +179,17 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
         return true; // no distance is below 0
 
     const double reich = kleinste * (1 + 1e-9) + spiel;
-    const Raster g(rahmen, std::max(zellgroesse(rahmen, n + 1, 0), reich), n + 1);
+    const Raster g = Raster::duenn(rahmen, std::max(entlang, reich));
     const Zellliste liste(g, n + 1, punktKasten);
     Kandidaten kand(n + 1);
-    Kandidaten zellen(g.zellen());
+    Kandidaten zellen(liste.zeilen());
     // (r, j) as one key, r in the high half: sorting the keys gives the loop order.
     std::vector<std::uint64_t> paare;
     for (Index j = 1; j <= n; ++j) {
         kand.neueRunde();
         zellen.neueRunde();
         stueckweise(punkte[j - 1], punkte[j], g.groesse(), reich, [&](const Rahmen& k) {
-            g.fuerZellen(k, [&](Index z) {
+            liste.fuerZeilen(k, [&](Index z) {
                 if (zellen.erstmals(z))
                     liste.fuer(z, [&](Index r) {
                     if (r != j && r != j - 1)
@@ -187,9 +198,13 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
             });
         });
         const Kasten k = segmentKasten(punkte[j - 1], punkte[j], t);
-        for (const Index r : kand.sortiert())
-            if (strengInnen(punkte[r], k))
+        const Strecke s{punkte[j - 1], punkte[j]};
+        for (const Index r : kand.sortiert()) {
+            // The running minimum only falls from here: a distance not below it never wins.
+            Punkt fuss;
+            if (strengInnen(punkte[r], k) && lotBerechnen(s, punkte[r], fuss) < kleinste)
                 paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
+        }
     }
     std::sort(paare.begin(), paare.end());
     for (const std::uint64_t paar : paare)

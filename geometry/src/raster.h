@@ -92,21 +92,32 @@ inline double zellgroesse(const Rahmen& r, Index n, double laengen) {
     return h;
 }
 
+// Cell size for a sparse grid over n segments (or points joined in order) of the given summed
+// extent: about one segment per cell along the line they form, however empty the frame is.
+inline double zellgroesseEntlang(const Rahmen& r, Index n, double laengen) {
+    const double nn = static_cast<double>(std::max<Index>(n, 1));
+    double h = laengen / nn;
+    if (!(h > 0) || !std::isfinite(h))
+        h = std::max(r.xMax - r.xMin, r.yMax - r.yMin) / nn;
+    if (!(h > 0) || !std::isfinite(h))
+        h = 1;
+    return h;
+}
+
 // A grid over a frame; coordinates outside it fall into the border cells. The cell of a
 // coordinate is monotonic in it, so a point inside a box always lies in the box's cell range.
 class Raster {
 public:
-    Raster(const Rahmen& r, double h, Index n) : x0(r.xMin), y0(r.yMin), zelle(h) {
-        const double grenze = 4.0 * static_cast<double>(std::max<Index>(n, 1)) + 16;
-        for (;;) {
-            nx = static_cast<Index>(std::min((r.xMax - r.xMin) / zelle, 1e8)) + 1;
-            ny = static_cast<Index>(std::min((r.yMax - r.yMin) / zelle, 1e8)) + 1;
-            if (static_cast<double>(nx) * static_cast<double>(ny) <= grenze)
-                break;
-            zelle *= 1.5;
-        }
-    }
+    // A grid for per-cell arrays: at most about 4 n cells.
+    Raster(const Rahmen& r, double h, Index n)
+        : Raster(r, h, 4.0 * static_cast<double>(std::max<Index>(n, 1)) + 16, true) {}
+    // A grid of any fineness whose cells only exist where items are (Zellliste): the cell size
+    // can follow the items rather than the frame, as for a coastline whose frame is mostly
+    // empty.
+    static Raster duenn(const Rahmen& r, double h) { return Raster(r, h, 0, false); }
+
     Index zellen() const { return nx * ny; }
+    Index breite() const { return nx; }
     double groesse() const { return zelle; }
     Index zx(double x) const { return klemme((x - x0) / zelle, nx); }
     Index zy(double y) const { return klemme((y - y0) / zelle, ny); }
@@ -120,6 +131,20 @@ public:
     }
 
 private:
+    Raster(const Rahmen& r, double h, double grenze, bool dicht) : x0(r.xMin), y0(r.yMin), zelle(h) {
+        // Each axis below 2^30 cells, so that a cell number y * nx + x fits 63 bits.
+        constexpr double achse = 1073741824.0;
+        for (;;) {
+            const double bx = std::floor((r.xMax - r.xMin) / zelle) + 1;
+            const double by = std::floor((r.yMax - r.yMin) / zelle) + 1;
+            if (bx < achse && by < achse && (!dicht || bx * by <= grenze)) {
+                nx = static_cast<Index>(bx);
+                ny = static_cast<Index>(by);
+                break;
+            }
+            zelle *= 1.5;
+        }
+    }
     static Index klemme(double v, Index n) {
         if (!(v > 0))
             return 0;
@@ -150,26 +175,31 @@ template <class F> void stueckweise(Punkt a, Punkt b, double h, double reichweit
     }
 }
 
-// Ids per cell, filled once (compressed rows).
+// Ids per occupied cell, filled once (compressed rows). Only cells that hold an id have a row,
+// found through a hash of the cell number, so the grid may be far finer than its frame would
+// allow for an array per cell. Within a row the ids ascend.
 class Zellliste {
 public:
     // eintragen(id, melde) calls melde(box) for every box the item with that id covers.
-    template <class E> Zellliste(const Raster& g, Index ids, E&& eintragen) {
-        std::vector<std::int32_t> zuletzt(static_cast<std::size_t>(g.zellen()), -1);
+    template <class E> Zellliste(const Raster& g, Index ids, E&& eintragen) : raster(g) {
+        std::vector<std::int32_t> zuletzt;
         std::vector<std::pair<std::int32_t, std::int32_t>> paare;
         paare.reserve(static_cast<std::size_t>(ids) * 2);
+        hashGroesse(static_cast<std::size_t>(ids) * 2);
         for (Index id = 0; id < ids; ++id)
             eintragen(id, [&](const Rahmen& k) {
                 g.fuerZellen(k, [&](Index z) {
-                    auto& l = zuletzt[static_cast<std::size_t>(z)];
+                    const std::int32_t zeile = zeileAnlegen(z);
+                    if (static_cast<std::size_t>(zeile) == zuletzt.size())
+                        zuletzt.push_back(-1);
+                    auto& l = zuletzt[static_cast<std::size_t>(zeile)];
                     if (l != static_cast<std::int32_t>(id)) {
                         l = static_cast<std::int32_t>(id);
-                        paare.emplace_back(static_cast<std::int32_t>(z),
-                                           static_cast<std::int32_t>(id));
+                        paare.emplace_back(zeile, static_cast<std::int32_t>(id));
                     }
                 });
             });
-        start.assign(static_cast<std::size_t>(g.zellen()) + 1, 0);
+        start.assign(schluessel.size() + 1, 0);
         for (const auto& pa : paare)
             ++start[static_cast<std::size_t>(pa.first) + 1];
         for (std::size_t z = 1; z < start.size(); ++z)
@@ -180,6 +210,8 @@ public:
             inhalt[static_cast<std::size_t>(stelle[static_cast<std::size_t>(pa.first)]++)] =
                 pa.second;
     }
+    // Rows, for per-row marks.
+    Index zeilen() const { return static_cast<Index>(schluessel.size()); }
     // The work of all pairs that share a cell: when it comes near that of the all-pairs loop,
     // the grid does not pay.
     double paarLast() const {
@@ -190,13 +222,79 @@ public:
         }
         return summe;
     }
-    template <class F> void fuer(Index z, F&& f) const {
-        for (Index k = start[static_cast<std::size_t>(z)]; k < start[static_cast<std::size_t>(z) + 1];
-             ++k)
+    // Each occupied cell within the box, once, by its row.
+    template <class F> void fuerZeilen(const Rahmen& k, F&& f) const {
+        const Index x1 = raster.zx(k.xMin), x2 = raster.zx(k.xMax);
+        const Index y1 = raster.zy(k.yMin), y2 = raster.zy(k.yMax);
+        const double bereich =
+            static_cast<double>(x2 - x1 + 1) * static_cast<double>(y2 - y1 + 1);
+        if (bereich > 2.0 * static_cast<double>(zeilen()) + 8) {
+            // A box over more cells than are occupied: walk the occupied ones.
+            const Index nx = raster.breite();
+            for (std::size_t zeile = 0; zeile < schluessel.size(); ++zeile) {
+                const Index x = schluessel[zeile] % nx, y = schluessel[zeile] / nx;
+                if (x >= x1 && x <= x2 && y >= y1 && y <= y2)
+                    f(static_cast<Index>(zeile));
+            }
+            return;
+        }
+        for (Index y = y1; y <= y2; ++y)
+            for (Index x = x1; x <= x2; ++x)
+                if (const std::int32_t zeile = finde(y * raster.breite() + x); zeile >= 0)
+                    f(static_cast<Index>(zeile));
+    }
+    // The ids of one row, ascending.
+    template <class F> void fuer(Index zeile, F&& f) const {
+        for (Index k = start[static_cast<std::size_t>(zeile)];
+             k < start[static_cast<std::size_t>(zeile) + 1]; ++k)
             f(static_cast<Index>(inhalt[static_cast<std::size_t>(k)]));
     }
 
 private:
+    std::size_t platz(Index z) const {
+        return static_cast<std::size_t>((static_cast<std::uint64_t>(z) * 0x9E3779B97F4A7C15ull) >>
+                                        verschiebung);
+    }
+    void hashGroesse(std::size_t mindestens) {
+        unsigned bits = 4;
+        while ((std::size_t{1} << bits) < mindestens)
+            ++bits;
+        verschiebung = 64 - bits;
+        std::vector<std::int32_t> alt(std::size_t{1} << bits, -1);
+        tafel.swap(alt);
+        maske = tafel.size() - 1;
+        for (std::size_t zeile = 0; zeile < schluessel.size(); ++zeile) {
+            std::size_t i = platz(schluessel[zeile]);
+            while (tafel[i] >= 0)
+                i = (i + 1) & maske;
+            tafel[i] = static_cast<std::int32_t>(zeile);
+        }
+    }
+    std::int32_t finde(Index z) const {
+        for (std::size_t i = platz(z);; i = (i + 1) & maske) {
+            const std::int32_t zeile = tafel[i];
+            if (zeile < 0 || schluessel[static_cast<std::size_t>(zeile)] == z)
+                return zeile;
+        }
+    }
+    std::int32_t zeileAnlegen(Index z) {
+        std::size_t i = platz(z);
+        for (; tafel[i] >= 0; i = (i + 1) & maske)
+            if (schluessel[static_cast<std::size_t>(tafel[i])] == z)
+                return tafel[i];
+        const auto zeile = static_cast<std::int32_t>(schluessel.size());
+        schluessel.push_back(z);
+        tafel[i] = zeile;
+        if (2 * schluessel.size() > tafel.size())
+            hashGroesse(4 * schluessel.size());
+        return zeile;
+    }
+
+    const Raster& raster;
+    std::vector<Index> schluessel; // cell number of each row
+    std::vector<std::int32_t> tafel;
+    std::size_t maske = 0;
+    unsigned verschiebung = 60;
     std::vector<Index> start;
     std::vector<std::int32_t> inhalt;
 };
@@ -281,9 +379,10 @@ public:
         : toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
         for (Index id = 0; id < ids; ++id)
             if (auto g = gerade(a(id), b(id)))
-                liste.push_back({g->first, g->second, id});
-        std::sort(liste.begin(), liste.end(),
-                  [](const Eintrag& x, const Eintrag& y) { return x.winkel < y.winkel; });
+                liste.push_back({g->first, g->second, id, fachVon(g->first)});
+        std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
+            return x.fach < y.fach || (x.fach == y.fach && x.abstand < y.abstand);
+        });
     }
     // Every id whose line could be taken for that of segment a-b.
     template <class F> void fuer(Punkt a, Punkt b, F&& f) const {
@@ -302,10 +401,14 @@ public:
 private:
     static constexpr double fenster = 1e-5;
     static constexpr double pi = 3.14159265358979323846;
+    // Entries sorted by direction bin (one window wide), then by offset: many segments on one
+    // line, such as a border along a parallel, share a bin and are found by their offset.
     struct Eintrag {
         double winkel, abstand;
         Index id;
+        Index fach;
     };
+    static Index fachVon(double w) { return static_cast<Index>(std::floor(w / fenster)); }
     // Direction in [0, pi) and signed distance of the line from the origin; none for a
     // zero-length segment (its orientation tests cannot go wrong that way).
     static std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) {
@@ -322,11 +425,20 @@ private:
     }
     template <class F>
     void bereich(double von, double bis, double rho, double vorzeichen, F& f) const {
-        auto it = std::lower_bound(liste.begin(), liste.end(), von,
-                                   [](const Eintrag& e, double w) { return e.winkel < w; });
-        for (; it != liste.end() && it->winkel <= bis; ++it)
-            if (std::fabs(it->abstand * vorzeichen - rho) <= toleranz)
-                f(it->id);
+        // Offsets in twice the window; the test below is the one that decides.
+        const double mitte = rho * vorzeichen;
+        const double unten = mitte - 2 * toleranz, oben = mitte + 2 * toleranz;
+        for (Index fach = fachVon(std::max(von, 0.0)); fach <= fachVon(std::min(bis, pi)); ++fach) {
+            auto it = std::lower_bound(liste.begin(), liste.end(), std::pair{fach, unten},
+                                       [](const Eintrag& e, const std::pair<Index, double>& k) {
+                                           return e.fach < k.first ||
+                                                  (e.fach == k.first && e.abstand < k.second);
+                                       });
+            for (; it != liste.end() && it->fach == fach && it->abstand <= oben; ++it)
+                if (it->winkel >= von && it->winkel <= bis &&
+                    std::fabs(it->abstand * vorzeichen - rho) <= toleranz)
+                    f(it->id);
+        }
     }
     double toleranz;
     std::vector<Eintrag> liste;

@@ -169,17 +169,26 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     }
     const auto q = [&](Index i) { return rel[static_cast<std::size_t>(i)]; };
     const double d = spielraum(std::max(r.betrag(), rr.betrag()));
-    const Raster g(rr, zellgroesse(rr, n, laengen), n);
-    const double h = g.groesse();
-    // Id s - 1 is segment s.
-    const Zellliste liste(g, n, [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
+    // Cells about one segment long; where long segments lie side by side (spikes, hatching)
+    // finer cells keep the pairs that share a cell apart, at the price of more pieces.
     const double nn = static_cast<double>(n);
-    if (liste.paarLast() > nn * nn / 4)
+    std::optional<Raster> g;
+    std::optional<Zellliste> liste;
+    for (Index teiler = 1;; teiler *= 4) {
+        g.emplace(Raster::duenn(rr, zellgroesseEntlang(rr, n * teiler, laengen)));
+        const double h = g->groesse();
+        // Id s - 1 is segment s.
+        liste.emplace(*g, n, [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
+        if (liste->paarLast() <= 64 * nn || teiler >= 16)
+            break;
+    }
+    const double h = g->groesse();
+    if (liste->paarLast() > nn * nn / 4)
         return false; // everything lies on top of everything: the plain loop is faster
     const Geradenliste geraden(
         n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag());
     Kandidaten kand(n + 1);
-    Kandidaten zellen(g.zellen());
+    Kandidaten zellen(liste->zeilen());
     for (Index p = 1; p < n; ++p) {
         kand.neueRunde();
         zellen.neueRunde();
@@ -188,9 +197,9 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
                 kand.nimm(id + 1);
         });
         stueckweise(q(p - 1), q(p), h, d, [&](const Rahmen& kasten) {
-            g.fuerZellen(kasten, [&](Index z) {
+            liste->fuerZeilen(kasten, [&](Index z) {
                 if (zellen.erstmals(z))
-                    liste.fuer(z, [&](Index id) {
+                    liste->fuer(z, [&](Index id) {
                     if (id + 1 >= p + 2)
                         kand.nimm(id + 1);
                 });
@@ -318,141 +327,95 @@ Kontakt kontaktAllePaare(const Punkt* ringA, Index na, const Segmentkreis* kreis
     return k;
 }
 
-// The last pair in loop order whose circles overlap (0 when none): where the place of B stays
-// when the rings neither touch nor cross.
-Index letzterKreisPaarQ(const Segmentkreis* kreiseA, Index na, const Segmentkreis* kreiseB,
-                        Index nb) {
-    Rahmen rb;
+// The all-pairs loop looks at a pair only when its circles overlap, so the pairs whose circle
+// boxes (rounded outwards) overlap hold every pair it looks at; they are replayed in its order.
+// Only circles whose boxes reach the other ring's circles at all enter the grid and the lookups,
+// so an islet beside a long coastline costs about its own size plus one pass over the arrays.
+// False when the circles are not for the grid.
+bool kontaktIndex(const Punkt* ringA, Index na, const Segmentkreis* kreiseA, const Punkt* ringB,
+                  Index nb, const Segmentkreis* kreiseB, double t, Kontakt& k) {
+    if (nb < 2)
+        return false;
     double betrag = 0;
-    bool endlich = true;
-    const auto kasten = [](const Segmentkreis& c, double spiel) {
+    for (const auto& [kreise, n] : {std::pair{kreiseA, na}, std::pair{kreiseB, nb}})
+        for (Index i = 0; i + 1 < n; ++i) {
+            const Segmentkreis& c = kreise[i];
+            if (!handlich(c.x) || !handlich(c.y) || !handlich(c.radius))
+                return false;
+            betrag = std::max({betrag, std::fabs(c.x), std::fabs(c.y), std::fabs(c.radius)});
+        }
+    const double spiel = spielraum(betrag);
+    const auto kasten = [spiel](const Segmentkreis& c) {
         const double r = std::fabs(c.radius) * (1 + 1e-9) + spiel;
         return Rahmen{c.x - r, c.x + r, c.y - r, c.y + r};
     };
+    const auto treffen = [](const Rahmen& x, const Rahmen& y) {
+        return x.xMin <= y.xMax && y.xMin <= x.xMax && x.yMin <= y.yMax && y.yMin <= x.yMax;
+    };
+    Rahmen alleA, alleB;
     for (Index i = 0; i + 1 < na; ++i)
-        endlich = endlich && handlich(kreiseA[i].x) && handlich(kreiseA[i].y) &&
-                  handlich(kreiseA[i].radius);
-    for (Index i = 0; i + 1 < nb; ++i) {
-        endlich = endlich && handlich(kreiseB[i].x) && handlich(kreiseB[i].y) &&
-                  handlich(kreiseB[i].radius);
-        betrag = std::max({betrag, std::fabs(kreiseB[i].x), std::fabs(kreiseB[i].y),
-                           std::fabs(kreiseB[i].radius)});
-        rb.nimm(kasten(kreiseB[i], 0));
-    }
-    for (Index i = 0; endlich && i + 1 < na; ++i)
-        betrag = std::max({betrag, std::fabs(kreiseA[i].x), std::fabs(kreiseA[i].y),
-                           std::fabs(kreiseA[i].radius)});
-    const double spiel = spielraum(betrag);
-    if (!endlich) {
-        // Circles the grid cannot take: scan from the end.
-        for (Index p = na - 1; p >= 1; --p)
-            for (Index q = nb - 1; q >= 1; --q)
-                if (kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
-                    return q;
-        return 0;
-    }
-    // Cells about as large as the circles of B, so that each circle covers a few cells.
+        alleA.nimm(kasten(kreiseA[i]));
+    for (Index i = 0; i + 1 < nb; ++i)
+        alleB.nimm(kasten(kreiseB[i]));
+    // The circles of B that can meet one of A, ascending, and their frame.
+    std::vector<Index> nahB;
+    Rahmen rahmen;
     double durchmesser = 0;
-    for (Index i = 0; i + 1 < nb; ++i)
-        durchmesser += 2 * std::fabs(kreiseB[i].radius);
-    durchmesser /= static_cast<double>(std::max<Index>(nb - 1, 1));
-    std::optional<Raster> g;
-    g.emplace(rb, std::max(zellgroesse(rb, nb, 0), durchmesser), nb);
-    const Zellliste liste(*g, nb - 1,
-                          [&](Index id, auto&& melde) { melde(kasten(kreiseB[id], spiel)); });
-    // A circle whose box lies apart from every box of B passes with none of them; its lookup
-    // would only meet the border cells the grid clamps it to.
-    Rahmen alleB;
-    for (Index i = 0; i + 1 < nb; ++i)
-        alleB.nimm(kasten(kreiseB[i], spiel));
-    Kandidaten kand(nb);
-    for (Index p = na - 1; p >= 1; --p) {
-        const Rahmen ka = kasten(kreiseA[p - 1], spiel);
-        if (ka.xMax < alleB.xMin || ka.xMin > alleB.xMax || ka.yMax < alleB.yMin ||
-            ka.yMin > alleB.yMax)
-            continue;
-        kand.neueRunde();
-        g->fuerZellen(ka,
-                      [&](Index z) { liste.fuer(z, [&](Index id) { kand.nimm(id + 1); }); });
-        Index bester = 0;
-        for (const Index q : kand.sortiert())
-            if (kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
-                bester = q;
-        if (bester > 0)
-            return bester;
-    }
-    return 0;
-}
-
-// Contact and crossing need the segments within 1.5 t (or touching); only such pairs are
-// replayed, in loop order. False when the input is not for the grid.
-bool kontaktIndex(const Punkt* ringA, Index na, const Segmentkreis* kreiseA, const Punkt* ringB,
-                  Index nb, const Segmentkreis* kreiseB, double t, Kontakt& k) {
-    Rahmen ra, rb;
-    if (std::isinf(t) || nb < 2 || !handlich(ringA, 0, na, ra) || !handlich(ringB, 0, nb, rb))
-        return false;
-    const Punkt a0 = ringA[0];
-    std::vector<Punkt> relA(static_cast<std::size_t>(na)), relB(static_cast<std::size_t>(nb));
-    Rahmen rra, rrb;
-    double laengen = 0;
-    for (Index i = 0; i < na; ++i)
-        rra.nimm(relA[static_cast<std::size_t>(i)] = relativ(ringA[i], a0));
-    for (Index i = 0; i < nb; ++i) {
-        rrb.nimm(relB[static_cast<std::size_t>(i)] = relativ(ringB[i], a0));
-        if (i > 0)
-            laengen += std::max(std::fabs(ringB[i].x - ringB[i - 1].x),
-                                std::fabs(ringB[i].y - ringB[i - 1].y));
-    }
-    const double spiel =
-        spielraum(std::max({ra.betrag(), rb.betrag(), rra.betrag(), rrb.betrag()}));
-    const double reich = (t > 0 ? 1.5 * t : 0) + spiel;
-    if (reich > 0.25 * std::max(rrb.xMax - rrb.xMin, rrb.yMax - rrb.yMin))
-        return false; // a tolerance that spans the ring: nearly every pair is a candidate
-    const auto a = [&](Index i) { return relA[static_cast<std::size_t>(i)]; };
-    const auto b = [&](Index i) { return relB[static_cast<std::size_t>(i)]; };
-    const Raster g(rrb, zellgroesse(rrb, nb, laengen), nb);
-    const double h = g.groesse();
-    const Zellliste liste(g, nb - 1, [&](Index id, auto&& melde) { stueckweise(b(id), b(id + 1), h, spiel, melde); });
-    const Geradenliste geraden(
-        nb - 1, [&](Index id) { return b(id); }, [&](Index id) { return b(id + 1); },
-        std::max(rra.betrag(), rrb.betrag()));
-    Kandidaten kand(nb);
-    Kandidaten zellen(g.zellen());
-    // Pieces of B cover at most its box widened by spiel; a segment of A whose pieces (widened
-    // by reich) stay apart from it by twice the widening, rounding of the pieces included,
-    // meets no piece of B, and its lookups would only reach the border cells.
-    const double rand = 2 * (reich + spiel);
-    const Rahmen umB{rrb.xMin - rand, rrb.xMax + rand, rrb.yMin - rand, rrb.yMax + rand};
-    for (Index p = 1; p < na && k.f != 3; ++p) {
-        if (k.f == 0)
-            k.ortA = ringA[p];
-        kand.neueRunde();
-        zellen.neueRunde();
-        geraden.fuer(a(p - 1), a(p), [&](Index id) { kand.nimm(id + 1); });
-        const Punkt p0 = a(p - 1), p1 = a(p);
-        const bool fern = std::max(p0.x, p1.x) < umB.xMin || std::min(p0.x, p1.x) > umB.xMax ||
-                          std::max(p0.y, p1.y) < umB.yMin || std::min(p0.y, p1.y) > umB.yMax;
-        if (!fern) {
-            stueckweise(a(p - 1), a(p), h, reich, [&](const Rahmen& kasten) {
-                g.fuerZellen(kasten, [&](Index z) {
-                    if (zellen.erstmals(z))
-                        liste.fuer(z, [&](Index id) { kand.nimm(id + 1); });
-                });
-            });
+    for (Index i = 0; i + 1 < nb; ++i) {
+        const Rahmen kb = kasten(kreiseB[i]);
+        if (treffen(kb, alleA)) {
+            nahB.push_back(i);
+            rahmen.nimm(kb);
+            durchmesser += std::max(kb.xMax - kb.xMin, kb.yMax - kb.yMin);
         }
-        const Strecke sa{a(p), a(p - 1)};
-        for (const Index q : kand.sortiert()) {
-            if (!kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
-                continue;
-            kontaktPaar(k, ringA, ringB, p, q, sa, Strecke{b(q), b(q - 1)}, t);
-            if (k.f == 3)
+    }
+    if (!nahB.empty()) {
+        const Index m = static_cast<Index>(nahB.size());
+        // Cells about as large as those circles, grown until the few large ones do not cover
+        // far more cells than there are circles.
+        double h = durchmesser / static_cast<double>(m);
+        if (!(h > 0) || !std::isfinite(h))
+            h = zellgroesse(rahmen, m, 0);
+        for (;;) {
+            double zellen = 0;
+            for (const Index i : nahB) {
+                const Rahmen kb = kasten(kreiseB[i]);
+                zellen += ((kb.xMax - kb.xMin) / h + 2) * ((kb.yMax - kb.yMin) / h + 2);
+            }
+            if (zellen <= 16.0 * static_cast<double>(m) + 64)
                 break;
+            h *= 2;
+        }
+        const Raster g = Raster::duenn(rahmen, h);
+        const Zellliste liste(g, m, [&](Index id, auto&& melde) {
+            melde(kasten(kreiseB[nahB[static_cast<std::size_t>(id)]]));
+        });
+        Kandidaten kand(m);
+        const Punkt a0 = ringA[0];
+        for (Index p = 1; p < na && k.f != 3; ++p) {
+            const Rahmen ka = kasten(kreiseA[p - 1]);
+            if (!treffen(ka, alleB))
+                continue;
+            kand.neueRunde();
+            liste.fuerZeilen(ka, [&](Index z) { liste.fuer(z, [&](Index id) { kand.nimm(id); }); });
+            const auto& ids = kand.sortiert();
+            if (ids.empty())
+                continue;
+            const Strecke sa{relativ(ringA[p], a0), relativ(ringA[p - 1], a0)};
+            for (const Index id : ids) {
+                const Index q = nahB[static_cast<std::size_t>(id)] + 1;
+                if (!kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
+                    continue;
+                kontaktPaar(k, ringA, ringB, p, q, sa,
+                            Strecke{relativ(ringB[q], a0), relativ(ringB[q - 1], a0)}, t);
+                if (k.f == 3)
+                    break;
+            }
         }
     }
-    if (k.f == 0) {
-        const Index q = letzterKreisPaarQ(kreiseA, na, kreiseB, nb);
-        k.ortB = q > 0 ? ringB[q] : Punkt{0, 0};
-    }
+    // The loop names the A vertex of every round while nothing is found.
+    if (k.f == 0)
+        k.ortA = ringA[na - 1];
     return true;
 }
 
@@ -471,7 +434,9 @@ extern "C" TRELVIK_API int32_t MultiPolygonTest(const Punkt* ringA, int32_t anza
         // Without a segment of B (or its arrays) the pair loop is empty.
         const Index nb = ringB != nullptr && kreiseA != nullptr && kreiseB != nullptr ? anzahlB : 0;
         Kontakt k;
-        if (!nimmIndex(std::min(na, nb)) ||
+        // The size that decides is that of the pair loop.
+        const double paare = static_cast<double>(na) * static_cast<double>(nb);
+        if (!nimmIndex(static_cast<Index>(std::sqrt(paare))) ||
             !kontaktIndex(ringA, na, kreiseA, ringB, nb, kreiseB, t, k))
             k = kontaktAllePaare(ringA, na, kreiseA, ringB, nb, kreiseB, t);
         setze(punktA, k.ortA);
