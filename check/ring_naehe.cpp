@@ -80,8 +80,7 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
     if (lb.empty())
         return false;
     // Beyond about the work of the contact test itself, let it decide.
-    const double budget =
-        4.0 * static_cast<double>(a.kreise_->size() + b.kreise_->size()) + 4096;
+    const double budget = 4.0 * static_cast<double>(a.kreise_->size() + b.kreise_->size()) + 4096;
     if (static_cast<double>(la.size()) * static_cast<double>(lb.size()) > budget)
         return true;
     const auto& ka = *a.kreise_;

@@ -38,8 +38,10 @@ TEST(RingNaehe, GetrennteBloeckeHeissenKeinKontakt) {
         std::vector<Punkt> b;
         const auto ka = kreise(a, 2 * t);
         if (z() % 2 == 0) {
-            b = zufallsRing(z, schritt, {basis.x + std::uniform_real_distribution<double>(-30, 30)(z) * schritt,
-                                         basis.y + std::uniform_real_distribution<double>(-30, 30)(z) * schritt});
+            b = zufallsRing(
+                z, schritt,
+                {basis.x + std::uniform_real_distribution<double>(-30, 30)(z) * schritt,
+                 basis.y + std::uniform_real_distribution<double>(-30, 30)(z) * schritt});
         } else {
             // B to the right of A, its leftmost circle the sum of the radii from A's rightmost
             // one, give or take an ulp: the boxes' edge cases.
@@ -47,8 +49,10 @@ TEST(RingNaehe, GetrennteBloeckeHeissenKeinKontakt) {
             const auto kb0 = kreise(b, 2 * t);
             const auto rechts = [](const Segmentkreis& k) { return k.x + k.radius; };
             const auto links = [](const Segmentkreis& k) { return k.x - k.radius; };
-            const Segmentkreis ca = *std::max_element(ka.begin(), ka.end(), [&](auto& p, auto& q) { return rechts(p) < rechts(q); });
-            const Segmentkreis cb = *std::min_element(kb0.begin(), kb0.end(), [&](auto& p, auto& q) { return links(p) < links(q); });
+            const Segmentkreis ca = *std::max_element(
+                ka.begin(), ka.end(), [&](auto& p, auto& q) { return rechts(p) < rechts(q); });
+            const Segmentkreis cb = *std::min_element(
+                kb0.begin(), kb0.end(), [&](auto& p, auto& q) { return links(p) < links(q); });
             double dx = ca.x - cb.x + ca.radius + cb.radius;
             for (int k = static_cast<int>(z() % 5) - 2; k != 0; k += k < 0 ? 1 : -1)
                 dx = std::nextafter(dx, k < 0 ? -1e300 : 1e300);
@@ -59,8 +63,8 @@ TEST(RingNaehe, GetrennteBloeckeHeissenKeinKontakt) {
         ba.baue(ka);
         bb.baue(kb);
         Punkt pa{}, pb{};
-        const int32_t flags = trelvik::geo::MultiPolygonTest(a.data(), anzahl(a), ka.data(), b.data(),
-                                                     anzahl(b), kb.data(), t, &pa, &pb);
+        const int32_t flags = trelvik::geo::MultiPolygonTest(
+            a.data(), anzahl(a), ka.data(), b.data(), anzahl(b), kb.data(), t, &pa, &pb);
         if (vielleichtNah(ba, bb)) {
             ++nah;
         } else {
