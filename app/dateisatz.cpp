@@ -317,14 +317,24 @@ void Dateisatz::fegeVerwaiste(const std::string& ordner) {
     }
 }
 
+namespace {
+
+// The temporary file of ziel in the set, opened for writing; -1 with the reason otherwise.
+int oeffneTemporaer(Dateisatz& satz, const std::string& ziel, mode_t modus, std::string& fehler) {
+    const std::string temp = satz.aufnehmen(ziel);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, modus);
+    if (fd < 0)
+        fehler = grund("cannot write in the folder of", ziel);
+    return fd;
+}
+
+} // namespace
+
 bool schreibeGanz(const std::string& ziel, const std::string& inhalt, std::string& fehler) {
     Dateisatz satz(ziel);
-    const std::string temp = satz.aufnehmen(ziel);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        fehler = grund("cannot write in the folder of", ziel);
+    const int fd = oeffneTemporaer(satz, ziel, 0666, fehler);
+    if (fd < 0)
         return false;
-    }
     bool ok = schreibeAlles(fd, inhalt.data(), inhalt.size());
     if (!ok)
         fehler = grund("cannot write", ziel);
@@ -337,12 +347,9 @@ bool schreibeGanz(const std::string& ziel, const std::string& inhalt, std::strin
 
 bool ordnerNimmtAuf(const std::string& ziel, std::string& fehler) {
     Dateisatz satz(ziel);
-    const std::string temp = satz.aufnehmen(ziel);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        fehler = grund("cannot write in the folder of", ziel);
+    const int fd = oeffneTemporaer(satz, ziel, 0600, fehler);
+    if (fd < 0)
         return false;
-    }
     ::close(fd);
     return true; // the destructor removes the probe
 }
