@@ -55,7 +55,9 @@ bool boxenUeberlappen(const Teil& i, const Teil& j) {
     return j.xmin < i.xmax && j.xmax > i.xmin && j.ymin < i.ymax && j.ymax > i.ymin;
 }
 
-std::string ganz(double wert) { return formatCheck(wert, "0"); }
+std::string ganz(double wert) {
+    return formatCheck(wert, "0");
+}
 
 bool endlich(const std::vector<Punkt>& teil) {
     return std::all_of(teil.begin(), teil.end(),
@@ -102,12 +104,13 @@ void aufbauHinweise(const VunInterface& vun, GeometriePruefung& e) {
 // Which ring pairs reach the box test: TRELVIK_BRUTE=1 all of them, TRELVIK_BRUTE=0 only those
 // of the grid even for few rings; otherwise the number of rings decides.
 bool ringeImRaster(std::size_t ringe) {
-    const char* wert = std::getenv("TRELVIK_BRUTE");
-    if (wert != nullptr && wert[0] != 0 && wert[1] == 0) {
-        if (wert[0] == '1')
-            return false;
-        if (wert[0] == '0')
-            return true;
+    switch (geo::verlangterWeg()) {
+    case geo::Weg::AllePaare:
+        return false;
+    case geo::Weg::Index:
+        return true;
+    case geo::Weg::NachGroesse:
+        break;
     }
     return ringe > 16;
 }
@@ -145,8 +148,10 @@ public:
         zelle_ = std::max(breite, hoehe) / seite;
         if (!(zelle_ > 0))
             zelle_ = 1;
-        nx_ = std::min(static_cast<std::size_t>(breite / zelle_), static_cast<std::size_t>(seite)) + 1;
-        ny_ = std::min(static_cast<std::size_t>(hoehe / zelle_), static_cast<std::size_t>(seite)) + 1;
+        nx_ = std::min(static_cast<std::size_t>(breite / zelle_), static_cast<std::size_t>(seite)) +
+              1;
+        ny_ =
+            std::min(static_cast<std::size_t>(hoehe / zelle_), static_cast<std::size_t>(seite)) + 1;
         std::size_t eintraege = 0;
         for (const Teil& t : teile)
             if (!t.punkte.empty())
@@ -228,7 +233,7 @@ struct SatzArbeit {
     std::vector<std::int32_t> lpp;
     SatzBefund befund;
     SatzZahlen zahlen;
-    bool geprueft = false;  // false when the run was stopped inside the record
+    bool geprueft = false; // false when the run was stopped inside the record
     // Where the check of the record is, for the display meanwhile: the part in the part loop,
     // then the ring A of the pair loop.
     std::atomic<std::int32_t> teil = 0;
@@ -260,7 +265,8 @@ std::string stand(const SatzArbeit& s, std::int32_t& wartetAuf,
 // The check of one record; thread-safe, as it only reads the run's settings.
 class SatzPruefer {
 public:
-    SatzPruefer(const GeometriePruefung& e, const std::atomic<bool>& stopp) : e_(e), stopp_(stopp) {}
+    SatzPruefer(const GeometriePruefung& e, const std::atomic<bool>& stopp)
+        : e_(e), stopp_(stopp) {}
 
     // False when the run was stopped inside the record; its findings then do not count.
     bool pruefe(SatzArbeit& s) {
@@ -308,8 +314,8 @@ private:
             return;
         ziel.reserve(static_cast<std::size_t>(e - s + 1));
         for (std::int32_t k = s; k <= e; ++k)
-            ziel.push_back({punkte(static_cast<std::size_t>(k), 0),
-                            punkte(static_cast<std::size_t>(k), 1)});
+            ziel.push_back(
+                {punkte(static_cast<std::size_t>(k), 0), punkte(static_cast<std::size_t>(k), 1)});
     }
 
     void pruefeTeil(SatzBefund& b, std::int32_t i, std::vector<Punkt>& teil) {

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace trelvik {
 
@@ -33,6 +36,79 @@ struct PunktSchluessel {
 };
 struct PunktGleich {
     bool operator()(const Punkt& a, const Punkt& b) const { return gleich(a, b); }
+};
+
+// Coordinates the library's indexed ring push takes (finite, not tiny, not huge).
+bool handlich(double c) {
+    const double b = std::fabs(c);
+    return b < 1e150 && (b == 0 || b > 1e-100);
+}
+
+// The cells of a grid near a large ring: every cell that a piece of one of its segments, grown
+// by `reich`, touches. The library pushes a point of another ring only when it lies within about
+// t of a segment, so with `reich` well above that reach a ring none of whose points falls into
+// these cells is left as it is.
+class Nahzellen {
+public:
+    Nahzellen(const Punkt* p, std::size_t n, double weite) : reich(weite) {
+        double laengen = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            x0 = std::min(x0, p[i].x - reich);
+            y0 = std::min(y0, p[i].y - reich);
+            x1 = std::max(x1, p[i].x + reich);
+            y1 = std::max(y1, p[i].y + reich);
+            if (i > 0)
+                laengen += std::max(std::fabs(p[i].x - p[i - 1].x), std::fabs(p[i].y - p[i - 1].y));
+        }
+        h = std::max(laengen / static_cast<double>(std::max<std::size_t>(n, 1)), 2 * reich);
+        while ((x1 - x0) / h > 1e9 || (y1 - y0) / h > 1e9)
+            h *= 2;
+        for (std::size_t i = 1; i < n; ++i) {
+            const Punkt a = p[i - 1], b = p[i];
+            const double l = std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y));
+            const auto m = static_cast<std::size_t>(std::min(l / h, 1e6)) + 1;
+            Punkt vorher = a;
+            for (std::size_t k = 1; k <= m; ++k) {
+                const double s = static_cast<double>(k) / static_cast<double>(m);
+                const Punkt nach = k == m ? b : Punkt{a.x + (b.x - a.x) * s, a.y + (b.y - a.y) * s};
+                const auto cx1 = zelle(std::min(vorher.x, nach.x) - reich, x0);
+                const auto cx2 = zelle(std::max(vorher.x, nach.x) + reich, x0);
+                const auto cy1 = zelle(std::min(vorher.y, nach.y) - reich, y0);
+                const auto cy2 = zelle(std::max(vorher.y, nach.y) + reich, y0);
+                for (auto cy = cy1; cy <= cy2; ++cy)
+                    for (auto cx = cx1; cx <= cx2; ++cx)
+                        zellen.push_back(schluessel(cx, cy));
+                vorher = nach;
+            }
+        }
+        std::sort(zellen.begin(), zellen.end());
+        zellen.erase(std::unique(zellen.begin(), zellen.end()), zellen.end());
+    }
+    // Whether some point of q[0, n) may lie within reach of the ring.
+    bool trifft(const Punkt* q, std::size_t n) const {
+        for (std::size_t i = 0; i < n; ++i) {
+            const Punkt z = q[i];
+            if (!(z.x >= x0 && z.x <= x1 && z.y >= y0 && z.y <= y1))
+                continue;
+            if (std::binary_search(zellen.begin(), zellen.end(),
+                                   schluessel(zelle(z.x, x0), zelle(z.y, y0))))
+                return true;
+        }
+        return false;
+    }
+    const double reich;
+
+private:
+    // Monotonic in v, so a point inside a box lies in the box's cell range.
+    std::int64_t zelle(double v, double v0) const {
+        const double c = std::floor((v - v0) / h);
+        return static_cast<std::int64_t>(std::clamp(c, -1.0, 2e9));
+    }
+    static std::uint64_t schluessel(std::int64_t cx, std::int64_t cy) {
+        return (static_cast<std::uint64_t>(cx + 1) << 32) | static_cast<std::uint64_t>(cy + 1);
+    }
+    double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0, h = 1;
+    std::vector<std::uint64_t> zellen;
 };
 
 } // namespace
@@ -232,34 +308,132 @@ void ringeAnpassen(std::vector<Punkt>& punkte, const std::vector<std::int32_t>& 
         const std::size_t ende = p + 1 < k ? start(p + 1) : punkte.size();
         return ende > start(p) ? ende - start(p) : 0;
     };
+    // Areas and frames per ring, renewed when the ring changes: a pair whose frames lie more
+    // than 2 t apart is one the library leaves as it is, so it is not handed over at all.
+    std::vector<double> flaechen(k, 0);
+    std::vector<char> flaecheGilt(k, 0);
     const auto flaeche = [&](std::size_t p) {
-        double umfang = 0;
-        double kuerzeste = 0;
-        return std::fabs(geo::areaBerechnen(punkte.data() + start(p), anzahl32(laenge(p)) - 1,
-                                            &umfang, &kuerzeste));
+        if (flaecheGilt[p] == 0) {
+            double umfang = 0;
+            double kuerzeste = 0;
+            flaechen[p] = std::fabs(geo::areaBerechnen(
+                punkte.data() + start(p), anzahl32(laenge(p)) - 1, &umfang, &kuerzeste));
+            flaecheGilt[p] = 1;
+        }
+        return flaechen[p];
     };
+    // The library's frame grown by 2 t, computed as it does: NaN coordinates drop out of
+    // std::min and std::max. After a change a frame may stay larger than its ring, which only
+    // lets a pair through to the library's own test.
+    struct Rahmen {
+        double xMin, xMax, yMin, yMax;
+    };
+    std::vector<Rahmen> rahmen(k);
+    std::vector<std::size_t> anfang(k), anzahl(k);
+    const auto rahmenNeu = [&](std::size_t p) {
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        Rahmen r{inf, -inf, inf, -inf};
+        for (std::size_t q = anfang[p], e = anfang[p] + anzahl[p]; q < e; ++q) {
+            r.xMin = std::min(r.xMin, punkte[q].x);
+            r.xMax = std::max(r.xMax, punkte[q].x);
+            r.yMin = std::min(r.yMin, punkte[q].y);
+            r.yMax = std::max(r.yMax, punkte[q].y);
+        }
+        const double t = minAbstand;
+        rahmen[p] = {r.xMin - 2 * t, r.xMax + 2 * t, r.yMin - 2 * t, r.yMax + 2 * t};
+    };
+    for (std::size_t p = 0; p < k; ++p) {
+        anfang[p] = start(p);
+        anzahl[p] = laenge(p);
+        rahmenNeu(p);
+    }
+    const bool allePaare = geo::verlangterWeg() == geo::Weg::AllePaare;
+    const auto nah = [&](std::size_t i, std::size_t j) {
+        const Rahmen& a = rahmen[i];
+        const Rahmen& b = rahmen[j];
+        return allePaare ||
+               (b.xMin < a.xMax && b.xMax > a.xMin && b.yMin < a.yMax && b.yMax > a.yMin);
+    };
+    // Around the large rings, cells near their segments, so that a ring far from every segment
+    // of one (an island in its frame) need not be handed over with it. Only for coordinates the
+    // library's indexed path takes, and for ring sizes where it always takes that path.
+    std::vector<std::unique_ptr<Nahzellen>> nahzellen(k);
+    std::vector<double> groesste(k, 0); // largest coordinate magnitude of a ring, -1: not handy
+    const auto betragNeu = [&](std::size_t p) {
+        double b = 0;
+        for (std::size_t q = anfang[p], e = anfang[p] + anzahl[p]; q < e; ++q) {
+            if (!handlich(punkte[q].x) || !handlich(punkte[q].y)) {
+                b = -1;
+                break;
+            }
+            b = std::max({b, std::fabs(punkte[q].x), std::fabs(punkte[q].y)});
+        }
+        groesste[p] = b;
+    };
+    const double t = minAbstand;
+    const bool vorpruefen = !allePaare && t > 0 && std::isfinite(t);
+    for (std::size_t p = 0; p < k; ++p)
+        betragNeu(p);
+    const auto erreichbar = [&](std::size_t a, std::size_t b) {
+        if (!vorpruefen || anzahl[a] < 4096 || groesste[a] < 0 || groesste[b] < 0)
+            return true;
+        // Well above the library's reach of t (1 + 1e-9) plus its slack for the rounding at
+        // the coordinates of both rings.
+        const double reich = t * (1 + 1e-6) + 1e-8 * std::max(groesste[a], groesste[b]) + 1e-200;
+        if (!nahzellen[a] || nahzellen[a]->reich < reich)
+            nahzellen[a] =
+                std::make_unique<Nahzellen>(punkte.data() + anfang[a], anzahl[a], 2 * reich);
+        return nahzellen[a]->trifft(punkte.data() + anfang[b], anzahl[b]);
+    };
+    // A ring is closed at its first pair and after every change; closing it again changes
+    // nothing.
+    std::vector<char> offen(k, 1);
     const auto schliesse = [&](std::size_t p) {
-        const std::size_t n = laenge(p);
-        if (n == 0)
+        const std::size_t n = anzahl[p];
+        if (offen[p] == 0 || n == 0)
             return;
-        punkte[start(p) + n - 1] = punkte[start(p)];
+        offen[p] = 0;
+        Punkt& letzter = punkte[anfang[p] + n - 1];
+        if (!gleich(letzter, punkte[anfang[p]]))
+            flaecheGilt[p] = 0;
+        letzter = punkte[anfang[p]];
         if (zm != nullptr && zm->size() == punkte.size())
-            (*zm)[start(p) + n - 1] = (*zm)[start(p)];
+            (*zm)[anfang[p] + n - 1] = (*zm)[anfang[p]];
     };
     for (std::size_t i = 0; i + 1 < k; ++i) {
+        if (anzahl[i] == 0)
+            continue;
         for (std::size_t j = i + 1; j < k; ++j) {
-            const std::size_t nI = laenge(i);
-            const std::size_t nJ = laenge(j);
-            if (nI == 0 || nJ == 0)
+            const std::size_t nI = anzahl[i];
+            const std::size_t nJ = anzahl[j];
+            if (nJ == 0)
                 continue;
-            const double aJ = flaeche(j);
-            const double aI = flaeche(i);
-            if (aI < aJ)
-                geo::MultiPolygonVerschieben(punkte.data() + start(j), anzahl32(nJ),
-                                             punkte.data() + start(i), anzahl32(nI), minAbstand, 0);
-            else if (aI > aJ)
-                geo::MultiPolygonVerschieben(punkte.data() + start(i), anzahl32(nI),
-                                             punkte.data() + start(j), anzahl32(nJ), minAbstand, 0);
+            if (nah(i, j)) {
+                const double aJ = flaeche(j);
+                const double aI = flaeche(i);
+                // The ring of the smaller area gives way.
+                std::size_t weicht = k;
+                if (aI != aJ && !erreichbar(aI < aJ ? j : i, aI < aJ ? i : j)) {
+                    // No point of the smaller ring within reach of the larger: nothing moves.
+                } else if (aI < aJ) {
+                    geo::MultiPolygonVerschieben(punkte.data() + anfang[j], anzahl32(nJ),
+                                                 punkte.data() + anfang[i], anzahl32(nI),
+                                                 minAbstand, 0);
+                    weicht = i;
+                } else if (aI > aJ) {
+                    geo::MultiPolygonVerschieben(punkte.data() + anfang[i], anzahl32(nI),
+                                                 punkte.data() + anfang[j], anzahl32(nJ),
+                                                 minAbstand, 0);
+                    weicht = j;
+                }
+                if (weicht < k) {
+                    nahzellen[weicht].reset();
+                    betragNeu(weicht);
+                    flaecheGilt[weicht] = 0;
+                    offen[weicht] = 1;
+                    rahmenNeu(weicht);
+                }
+            }
             if (geschlossen) {
                 schliesse(j);
                 schliesse(i);

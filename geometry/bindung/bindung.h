@@ -15,6 +15,13 @@ public:
 
 namespace geo {
 
+// The path the environment asks for: TRELVIK_BRUTE=1 the all-pairs reference everywhere (the
+// library's routines and the pair loops of the runs), TRELVIK_BRUTE=0 the indexed paths even for
+// the smallest inputs; otherwise the size decides. Read at every call, so that one program can
+// compare both.
+enum class Weg { NachGroesse, AllePaare, Index };
+Weg verlangterWeg();
+
 // Address of the named entry of libtrelvik.so.1, loading the library on first use: from the
 // program's own folder first, then from the default search path. Throws BindungsFehler.
 void* eintrag(const char* name);

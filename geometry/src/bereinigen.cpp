@@ -179,14 +179,10 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     if (std::isinf(t) || !handlich(punkte, 0, n, r))
         return false;
     const double reich = t * (1 + 1e-9) + spielraum(r.betrag());
-    double laengen = 0;
-    for (Index i = 1; i < n; ++i)
-        laengen += std::max(std::fabs(punkte[i].x - punkte[i - 1].x),
-                            std::fabs(punkte[i].y - punkte[i - 1].y));
-    const Raster g(r, std::max(zellgroesse(r, n, laengen), reich), n);
+    const Raster g = punktRaster(punkte, n, r, reich);
     const double h = g.groesse();
     const double spiel = spielraum(r.betrag());
-    std::vector<std::vector<std::int32_t>> zellen(static_cast<std::size_t>(g.zellen()));
+    Faecher zellen(g, static_cast<std::size_t>(n));
     std::vector<Index> stelleVon(static_cast<std::size_t>(n));
     std::vector<std::int32_t> idAn(static_cast<std::size_t>(n));
     // Segment ending at place i under the id of its end point (place 0: the point alone).
@@ -194,7 +190,7 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
         const auto id = idAn[static_cast<std::size_t>(i)];
         stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, [&](const Rahmen& k) {
             g.fuerZellen(k, [&](Index z) {
-                auto& l = zellen[static_cast<std::size_t>(z)];
+                auto& l = zellen.fach(z);
                 if (l.empty() || l.back() != id)
                     l.push_back(id);
             });
@@ -209,13 +205,10 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     std::vector<Index> stellen;
     const auto sammle = [&](Index p, const Strecke& s) {
         kand.neueRunde();
-        const auto nimm = [&](Index z) {
-            for (const std::int32_t id : zellen[static_cast<std::size_t>(z)])
-                kand.nimm(id);
-        };
-        stueckweise(s.a, s.b, h, reich, [&](const Rahmen& k) { g.fuerZellen(k, nimm); });
+        const auto nimm = [&](Index id) { kand.nimm(id); };
+        stueckweise(s.a, s.b, h, reich, [&](const Rahmen& k) { zellen.fuer(k, nimm); });
         const Punkt pp = punkte[p];
-        g.fuerZellen(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich}, nimm);
+        zellen.fuer(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich}, nimm);
         stellen.clear();
         for (const Index id : kand.sortiert()) {
             const Index q = stelleVon[static_cast<std::size_t>(id)];

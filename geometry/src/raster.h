@@ -131,7 +131,8 @@ public:
     }
 
 private:
-    Raster(const Rahmen& r, double h, double grenze, bool dicht) : x0(r.xMin), y0(r.yMin), zelle(h) {
+    Raster(const Rahmen& r, double h, double grenze, bool dicht)
+        : x0(r.xMin), y0(r.yMin), zelle(h) {
         // Each axis below 2^30 cells, so that a cell number y * nx + x fits 63 bits.
         constexpr double achse = 1073741824.0;
         for (;;) {
@@ -175,62 +176,41 @@ template <class F> void stueckweise(Punkt a, Punkt b, double h, double reichweit
     }
 }
 
-// Ids per occupied cell, filled once (compressed rows). Only cells that hold an id have a row,
-// found through a hash of the cell number, so the grid may be far finer than its frame would
-// allow for an array per cell. Within a row the ids ascend.
-class Zellliste {
+// Rows for the occupied cells of a grid, found through a hash of the cell number, so that the
+// grid may be far finer than its frame would allow for an array per cell.
+class Zeilentafel {
 public:
-    // eintragen(id, melde) calls melde(box) for every box the item with that id covers.
-    template <class E> Zellliste(const Raster& g, Index ids, E&& eintragen) : raster(g) {
-        std::vector<std::int32_t> zuletzt;
-        std::vector<std::pair<std::int32_t, std::int32_t>> paare;
-        paare.reserve(static_cast<std::size_t>(ids) * 2);
-        hashGroesse(static_cast<std::size_t>(ids) * 2);
-        for (Index id = 0; id < ids; ++id)
-            eintragen(id, [&](const Rahmen& k) {
-                g.fuerZellen(k, [&](Index z) {
-                    const std::int32_t zeile = zeileAnlegen(z);
-                    if (static_cast<std::size_t>(zeile) == zuletzt.size())
-                        zuletzt.push_back(-1);
-                    auto& l = zuletzt[static_cast<std::size_t>(zeile)];
-                    if (l != static_cast<std::int32_t>(id)) {
-                        l = static_cast<std::int32_t>(id);
-                        paare.emplace_back(zeile, static_cast<std::int32_t>(id));
-                    }
-                });
-            });
-        start.assign(schluessel.size() + 1, 0);
-        for (const auto& pa : paare)
-            ++start[static_cast<std::size_t>(pa.first) + 1];
-        for (std::size_t z = 1; z < start.size(); ++z)
-            start[z] += start[z - 1];
-        inhalt.resize(paare.size());
-        std::vector<Index> stelle(start.begin(), start.end() - 1);
-        for (const auto& pa : paare)
-            inhalt[static_cast<std::size_t>(stelle[static_cast<std::size_t>(pa.first)]++)] =
-                pa.second;
-    }
-    // Rows, for per-row marks.
+    explicit Zeilentafel(std::size_t erwartet) { hashGroesse(std::max<std::size_t>(erwartet, 8)); }
     Index zeilen() const { return static_cast<Index>(schluessel.size()); }
-    // The work of all pairs that share a cell: when it comes near that of the all-pairs loop,
-    // the grid does not pay.
-    double paarLast() const {
-        double summe = 0;
-        for (std::size_t z = 0; z + 1 < start.size(); ++z) {
-            const double c = static_cast<double>(start[z + 1] - start[z]);
-            summe += c * c;
+    // The row of cell z, -1 when it has none.
+    std::int32_t finde(Index z) const {
+        for (std::size_t i = platz(z);; i = (i + 1) & maske) {
+            const std::int32_t zeile = tafel[i];
+            if (zeile < 0 || schluessel[static_cast<std::size_t>(zeile)] == z)
+                return zeile;
         }
-        return summe;
     }
-    // Each occupied cell within the box, once, by its row.
-    template <class F> void fuerZeilen(const Rahmen& k, F&& f) const {
-        const Index x1 = raster.zx(k.xMin), x2 = raster.zx(k.xMax);
-        const Index y1 = raster.zy(k.yMin), y2 = raster.zy(k.yMax);
-        const double bereich =
-            static_cast<double>(x2 - x1 + 1) * static_cast<double>(y2 - y1 + 1);
+    // The row of cell z; a new cell gets the next row number.
+    std::int32_t anlegen(Index z) {
+        std::size_t i = platz(z);
+        for (; tafel[i] >= 0; i = (i + 1) & maske)
+            if (schluessel[static_cast<std::size_t>(tafel[i])] == z)
+                return tafel[i];
+        const auto zeile = static_cast<std::int32_t>(schluessel.size());
+        schluessel.push_back(z);
+        tafel[i] = zeile;
+        if (2 * schluessel.size() > tafel.size())
+            hashGroesse(4 * schluessel.size());
+        return zeile;
+    }
+    // Each occupied cell of g within the box, once, by its row.
+    template <class F> void fuerZeilen(const Raster& g, const Rahmen& k, F&& f) const {
+        const Index x1 = g.zx(k.xMin), x2 = g.zx(k.xMax);
+        const Index y1 = g.zy(k.yMin), y2 = g.zy(k.yMax);
+        const double bereich = static_cast<double>(x2 - x1 + 1) * static_cast<double>(y2 - y1 + 1);
         if (bereich > 2.0 * static_cast<double>(zeilen()) + 8) {
             // A box over more cells than are occupied: walk the occupied ones.
-            const Index nx = raster.breite();
+            const Index nx = g.breite();
             for (std::size_t zeile = 0; zeile < schluessel.size(); ++zeile) {
                 const Index x = schluessel[zeile] % nx, y = schluessel[zeile] / nx;
                 if (x >= x1 && x <= x2 && y >= y1 && y <= y2)
@@ -240,14 +220,8 @@ public:
         }
         for (Index y = y1; y <= y2; ++y)
             for (Index x = x1; x <= x2; ++x)
-                if (const std::int32_t zeile = finde(y * raster.breite() + x); zeile >= 0)
+                if (const std::int32_t zeile = finde(y * g.breite() + x); zeile >= 0)
                     f(static_cast<Index>(zeile));
-    }
-    // The ids of one row, ascending.
-    template <class F> void fuer(Index zeile, F&& f) const {
-        for (Index k = start[static_cast<std::size_t>(zeile)];
-             k < start[static_cast<std::size_t>(zeile) + 1]; ++k)
-            f(static_cast<Index>(inhalt[static_cast<std::size_t>(k)]));
     }
 
 private:
@@ -270,45 +244,117 @@ private:
             tafel[i] = static_cast<std::int32_t>(zeile);
         }
     }
-    std::int32_t finde(Index z) const {
-        for (std::size_t i = platz(z);; i = (i + 1) & maske) {
-            const std::int32_t zeile = tafel[i];
-            if (zeile < 0 || schluessel[static_cast<std::size_t>(zeile)] == z)
-                return zeile;
-        }
-    }
-    std::int32_t zeileAnlegen(Index z) {
-        std::size_t i = platz(z);
-        for (; tafel[i] >= 0; i = (i + 1) & maske)
-            if (schluessel[static_cast<std::size_t>(tafel[i])] == z)
-                return tafel[i];
-        const auto zeile = static_cast<std::int32_t>(schluessel.size());
-        schluessel.push_back(z);
-        tafel[i] = zeile;
-        if (2 * schluessel.size() > tafel.size())
-            hashGroesse(4 * schluessel.size());
-        return zeile;
-    }
-
-    const Raster& raster;
     std::vector<Index> schluessel; // cell number of each row
     std::vector<std::int32_t> tafel;
     std::size_t maske = 0;
     unsigned verschiebung = 60;
+};
+
+// Ids per occupied cell, filled once (compressed rows). Within a row the ids ascend.
+class Zellliste {
+public:
+    // eintragen(id, melde) calls melde(box) for every box the item with that id covers.
+    template <class E>
+    Zellliste(const Raster& g, Index ids, E&& eintragen)
+        : raster(g), tafel(static_cast<std::size_t>(ids) * 2) {
+        std::vector<std::int32_t> zuletzt;
+        std::vector<std::pair<std::int32_t, std::int32_t>> paare;
+        paare.reserve(static_cast<std::size_t>(ids) * 2);
+        for (Index id = 0; id < ids; ++id)
+            eintragen(id, [&](const Rahmen& k) {
+                g.fuerZellen(k, [&](Index z) {
+                    const std::int32_t zeile = tafel.anlegen(z);
+                    if (static_cast<std::size_t>(zeile) == zuletzt.size())
+                        zuletzt.push_back(-1);
+                    auto& l = zuletzt[static_cast<std::size_t>(zeile)];
+                    if (l != static_cast<std::int32_t>(id)) {
+                        l = static_cast<std::int32_t>(id);
+                        paare.emplace_back(zeile, static_cast<std::int32_t>(id));
+                    }
+                });
+            });
+        start.assign(static_cast<std::size_t>(tafel.zeilen()) + 1, 0);
+        for (const auto& pa : paare)
+            ++start[static_cast<std::size_t>(pa.first) + 1];
+        for (std::size_t z = 1; z < start.size(); ++z)
+            start[z] += start[z - 1];
+        inhalt.resize(paare.size());
+        std::vector<Index> stelle(start.begin(), start.end() - 1);
+        for (const auto& pa : paare)
+            inhalt[static_cast<std::size_t>(stelle[static_cast<std::size_t>(pa.first)]++)] =
+                pa.second;
+    }
+    // Rows, for per-row marks.
+    Index zeilen() const { return tafel.zeilen(); }
+    // The work of all pairs that share a cell: when it comes near that of the all-pairs loop,
+    // the grid does not pay.
+    double paarLast() const {
+        double summe = 0;
+        for (std::size_t z = 0; z + 1 < start.size(); ++z) {
+            const double c = static_cast<double>(start[z + 1] - start[z]);
+            summe += c * c;
+        }
+        return summe;
+    }
+    // Each occupied cell within the box, once, by its row.
+    template <class F> void fuerZeilen(const Rahmen& k, F&& f) const {
+        tafel.fuerZeilen(raster, k, f);
+    }
+    // The ids of one row, ascending.
+    template <class F> void fuer(Index zeile, F&& f) const {
+        for (Index k = start[static_cast<std::size_t>(zeile)];
+             k < start[static_cast<std::size_t>(zeile) + 1]; ++k)
+            f(static_cast<Index>(inhalt[static_cast<std::size_t>(k)]));
+    }
+
+private:
+    const Raster& raster;
+    Zeilentafel tafel;
     std::vector<Index> start;
     std::vector<std::int32_t> inhalt;
 };
 
-// Points per cell that follow their points as they move.
+// Ids per occupied cell of a sparse grid, open to change: ids may be added to cells, and
+// moved (Punktliste).
+class Faecher {
+public:
+    Faecher(const Raster& g, std::size_t erwartet) : raster(g), tafel(erwartet * 2) {}
+    std::vector<std::int32_t>& fach(Index z) {
+        const auto zeile = static_cast<std::size_t>(tafel.anlegen(z));
+        if (zeile == inhalt.size())
+            inhalt.emplace_back();
+        return inhalt[zeile];
+    }
+    // The ids of every occupied cell within the box, cell by cell.
+    template <class F> void fuer(const Rahmen& k, F&& f) const {
+        tafel.fuerZeilen(raster, k, [&](Index zeile) {
+            for (const std::int32_t id : inhalt[static_cast<std::size_t>(zeile)])
+                f(static_cast<Index>(id));
+        });
+    }
+    // The work of all pairs that share a cell (see Zellliste::paarLast).
+    double paarLast() const {
+        double summe = 0;
+        for (const auto& l : inhalt)
+            summe += static_cast<double>(l.size()) * static_cast<double>(l.size());
+        return summe;
+    }
+
+private:
+    const Raster& raster;
+    Zeilentafel tafel;
+    std::vector<std::vector<std::int32_t>> inhalt;
+};
+
+// Points per cell of a sparse grid that follow their points as they move.
 class Punktliste {
 public:
     Punktliste(const Raster& g, const Punkt* p, Index n)
-        : raster(g), zellen(static_cast<std::size_t>(g.zellen())),
-          wo(static_cast<std::size_t>(n)) {
+        : raster(g), faecher(g, static_cast<std::size_t>(n)), wo(static_cast<std::size_t>(n)) {
         for (Index i = 0; i < n; ++i) {
             const Index z = g.zelleVon(p[i]);
             wo[static_cast<std::size_t>(i)] = z;
-            zellen[static_cast<std::size_t>(z)].push_back(static_cast<std::int32_t>(i));
+            faecher.fach(z).push_back(static_cast<std::int32_t>(i));
         }
     }
     void bewegt(Index i, Punkt neu) {
@@ -316,24 +362,52 @@ public:
         Index& alt = wo[static_cast<std::size_t>(i)];
         if (z == alt)
             return;
-        auto& l = zellen[static_cast<std::size_t>(alt)];
+        auto& l = faecher.fach(alt);
         *std::find(l.begin(), l.end(), static_cast<std::int32_t>(i)) = l.back();
         l.pop_back();
-        zellen[static_cast<std::size_t>(z)].push_back(static_cast<std::int32_t>(i));
+        faecher.fach(z).push_back(static_cast<std::int32_t>(i));
         alt = z;
     }
-    template <class F> void fuer(const Rahmen& k, F&& f) const {
-        raster.fuerZellen(k, [&](Index z) {
-            for (const std::int32_t i : zellen[static_cast<std::size_t>(z)])
-                f(static_cast<Index>(i));
-        });
-    }
+    template <class F> void fuer(const Rahmen& k, F&& f) const { faecher.fuer(k, f); }
+    double paarLast() const { return faecher.paarLast(); }
 
 private:
     const Raster& raster;
-    std::vector<std::vector<std::int32_t>> zellen;
+    Faecher faecher;
     std::vector<Index> wo;
 };
+
+// Summed extent of the segments between consecutive points von..bis-1.
+inline double laengenEntlang(const Punkt* p, Index von, Index bis) {
+    double summe = 0;
+    for (Index i = von + 1; i < bis; ++i)
+        summe += std::max(std::fabs(p[i].x - p[i - 1].x), std::fabs(p[i].y - p[i - 1].y));
+    return summe;
+}
+
+// A sparse grid for n points joined in order, with cells no smaller than `mindestens` (the
+// reach of the queries): about one segment per cell along the line, finer where the points
+// crowd the cells.
+inline Raster punktRaster(const Punkt* p, Index n, const Rahmen& r, double mindestens) {
+    double h = std::max(zellgroesseEntlang(r, n, laengenEntlang(p, 0, n)), mindestens);
+    for (int feiner = 0; feiner < 3 && h / 4 >= mindestens; ++feiner) {
+        const Raster g = Raster::duenn(r, h);
+        Zeilentafel tafel(static_cast<std::size_t>(n) * 2);
+        std::vector<double> belegt;
+        double last = 0;
+        for (Index i = 0; i < n; ++i) {
+            const auto zeile = static_cast<std::size_t>(tafel.anlegen(g.zelleVon(p[i])));
+            if (zeile == belegt.size())
+                belegt.push_back(0);
+            last += 2 * belegt[zeile] + 1; // running sum of squared counts
+            ++belegt[zeile];
+        }
+        if (last <= 16 * static_cast<double>(n + 1))
+            break;
+        h /= 4;
+    }
+    return Raster::duenn(r, h);
+}
 
 // Collects each id once per round, then hands them out in ascending order: the order of the
 // all-pairs loop.
@@ -375,7 +449,8 @@ class Geradenliste {
 public:
     // Segment id runs from a(id) to b(id); coordinates relative to a point of the data, so that
     // `ausdehnung` bounds every coordinate.
-    template <class A, class B> Geradenliste(Index ids, A&& a, B&& b, double ausdehnung)
+    template <class A, class B>
+    Geradenliste(Index ids, A&& a, B&& b, double ausdehnung)
         : toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
         for (Index id = 0; id < ids; ++id)
             if (auto g = gerade(a(id), b(id)))

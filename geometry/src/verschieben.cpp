@@ -76,7 +76,7 @@ bool laengeVerschiebenIndex(Punkt* punkte, Index n, double t) {
     if (std::isinf(t) || !handlich(punkte, 0, n + 1, r))
         return false;
     double betrag = r.betrag();
-    const Raster g(r, std::max(zellgroesse(r, n + 1, 0), t), n + 1);
+    const Raster g = punktRaster(punkte, n + 1, r, t);
     Punktliste liste(g, punkte, n + 1);
     Kandidaten kand(n + 1);
     for (Index i = 0; i < n; ++i) {
@@ -107,10 +107,9 @@ bool laengeVerschiebenIndex(Punkt* punkte, Index n, double t) {
 }
 
 // One pair of the ring push: B[q] and B[q-1] leave segment sa of A when their feet lie on it
-// closer than t; the circles around moved points follow. True when a point moved.
-bool schiebeVonSegment(const Strecke& sa, const Segmentkreis& a, Punkt* ringB, Index nb, Index q,
-                       std::vector<Segmentkreis>& kreiseB, double t) {
-    const Segmentkreis& b = kreiseB[static_cast<std::size_t>(q - 1)];
+// closer than t; a is the circle of sa, b that of B's segment q-1 to q. True when a point moved.
+bool schiebeVonSegment(const Strecke& sa, const Segmentkreis& a, const Segmentkreis& b,
+                       Punkt* ringB, Index q, double t) {
     const double r = a.radius + b.radius;
     const double dx = a.x - b.x;
     const double dy = a.y - b.y;
@@ -127,36 +126,41 @@ bool schiebeVonSegment(const Strecke& sa, const Segmentkreis& a, Punkt* ringB, I
         wegSchieben(ringB[q], f1, d1, t);
     if (schiebe2)
         wegSchieben(ringB[q - 1], f2, d2, t);
-    if (!schiebe1 && !schiebe2)
-        return false;
-    // Only the circles that touch a moved point change; the box is not tested again, so it
-    // needs no update.
-    for (Index k = std::max<Index>(q - 2, 0); k <= q && k + 1 < nb; ++k)
-        kreiseB[static_cast<std::size_t>(k)] = kreisVon(ringB, k, t);
-    return true;
+    return schiebe1 || schiebe2;
+}
+
+bool ueberlappt(const Rahmen& a, const Rahmen& b) {
+    return a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax;
 }
 
 // Only pairs with B[q] or B[q-1] within t of the segment of A can push; the points of B follow
-// in a grid as they move. After a push at q the pair q+1 shares the moved B[q] and is taken as
-// well. False when the coordinates are not for the grid.
-bool ringVerschiebenIndex(const Punkt* ringA, Index na, Punkt* ringB, Index nb,
-                          const std::vector<Segmentkreis>& kreiseA,
-                          std::vector<Segmentkreis>& kreiseB, double t) {
+// in a grid as they move, and a frame that grows with them lets the segments of A far from B
+// pass at once. After a push at q the pair q+1 shares the moved B[q] and is taken as well. The
+// circles are those of the current points, as the all-pairs loop keeps them. False when the
+// coordinates are not for the grid.
+bool ringVerschiebenIndex(const Punkt* ringA, Index na, Punkt* ringB, Index nb, double t) {
     if (!(t > 0))
         return true; // no distance is below that: no push
     Rahmen ra, rb;
     if (std::isinf(t) || !handlich(ringA, 0, na, ra) || !handlich(ringB, 0, nb, rb))
         return false;
     double betrag = std::max(ra.betrag(), rb.betrag());
-    const Raster g(rb, std::max(zellgroesse(rb, nb, 0), t), nb);
+    const Raster g = punktRaster(ringB, nb, rb, t);
     Punktliste liste(g, ringB, nb);
     Kandidaten kand(nb + 1);
     for (Index p = 1; p < na; ++p) {
         const Strecke sa{ringA[p], ringA[p - 1]};
-        const Segmentkreis& a = kreiseA[static_cast<std::size_t>(p - 1)];
         const double reich = t * (1 + 1e-9) + spielraum(betrag);
+        Rahmen ks;
+        ks.nimm(sa.a);
+        ks.nimm(sa.b);
+        if (!ueberlappt(ks.weiter(reich), rb))
+            continue; // no point of B within reach: no candidate
+        const Segmentkreis a = kreisVon(ringA, p - 1, t);
         kand.neueRunde();
         stueckweise(sa.a, sa.b, g.groesse(), reich, [&](const Rahmen& k) {
+            if (!ueberlappt(k, rb))
+                return;
             liste.fuer(k, [&](Index i) {
                 if (i >= 1)
                     kand.nimm(i);
@@ -178,11 +182,12 @@ bool ringVerschiebenIndex(const Punkt* ringA, Index na, Punkt* ringB, Index nb,
             }
             if (q == erzwungen)
                 erzwungen = 0;
-            if (schiebeVonSegment(sa, a, ringB, nb, q, kreiseB, t)) {
+            if (schiebeVonSegment(sa, a, kreisVon(ringB, q - 1, t), ringB, q, t)) {
                 liste.bewegt(q, ringB[q]);
                 liste.bewegt(q - 1, ringB[q - 1]);
-                betrag = std::max({betrag, std::fabs(ringB[q].x), std::fabs(ringB[q].y),
-                                   std::fabs(ringB[q - 1].x), std::fabs(ringB[q - 1].y)});
+                rb.nimm(ringB[q]);
+                rb.nimm(ringB[q - 1]);
+                betrag = std::max(betrag, rb.betrag());
                 if (q + 1 < nb)
                     erzwungen = q + 1;
             }
@@ -215,20 +220,27 @@ extern "C" TRELVIK_API void MultiPolygonVerschieben(const Punkt* ringA, int32_t 
     try {
         const Index na = anzahlA;
         const Index nb = anzahlB;
-        const std::vector<Segmentkreis> kreiseA = kreiseVon(ringA, na, t);
-        std::vector<Segmentkreis> kreiseB = kreiseVon(ringB, nb, t);
         const Kasten ka = kastenVon(ringA, na, t);
         const Kasten kb = kastenVon(ringB, nb, t);
         if (!(kb.xMin < ka.xMax && kb.xMax > ka.xMin && kb.yMin < ka.yMax && kb.yMax > ka.yMin))
             return;
-        if (nimmIndex(std::min(na, nb)) &&
-            ringVerschiebenIndex(ringA, na, ringB, nb, kreiseA, kreiseB, t))
+        // The work of the pair loop decides: a small ring beside a coastline of a million
+        // points is not a small task.
+        if (nimmIndex(
+                static_cast<Index>(std::sqrt(static_cast<double>(na) * static_cast<double>(nb)))) &&
+            ringVerschiebenIndex(ringA, na, ringB, nb, t))
             return;
+        const std::vector<Segmentkreis> kreiseA = kreiseVon(ringA, na, t);
+        std::vector<Segmentkreis> kreiseB = kreiseVon(ringB, nb, t);
         for (Index p = 1; p < na; ++p) {
             const Strecke sa{ringA[p], ringA[p - 1]};
             const Segmentkreis& a = kreiseA[static_cast<std::size_t>(p - 1)];
             for (Index q = 1; q < nb; ++q)
-                schiebeVonSegment(sa, a, ringB, nb, q, kreiseB, t);
+                if (schiebeVonSegment(sa, a, kreiseB[static_cast<std::size_t>(q - 1)], ringB, q, t))
+                    // Only the circles that touch a moved point change; the box is not tested
+                    // again, so it needs no update.
+                    for (Index k = std::max<Index>(q - 2, 0); k <= q && k + 1 < nb; ++k)
+                        kreiseB[static_cast<std::size_t>(k)] = kreisVon(ringB, k, t);
         }
     } catch (...) {
     }

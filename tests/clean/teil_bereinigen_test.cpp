@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 
 namespace trelvik {
 namespace {
@@ -117,7 +120,7 @@ TEST(RingeAnpassen, TheSmallerRingMovesAwayFromTheLarger) {
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_TRUE(gleich(p[i], aussen[i])) << "the outer ring moved at " << i;
     EXPECT_NEAR(p[5].y, 0.26, 1e-9); // pushed to D + 0.01 from the edge y = 0
-    EXPECT_TRUE(gleich(p[5], p[8]));   // still closed
+    EXPECT_TRUE(gleich(p[5], p[8])); // still closed
 
     Punkte einzeln = aussen;
     ringeAnpassen(einzeln, {0}, 0.25, true);
@@ -131,6 +134,59 @@ TEST(RingeAnpassen, TheSmallerRingMovesAwayFromTheLarger) {
     ringeAnpassen(zwei, {0, 5}, 0.25, true);
     for (std::size_t i = 0; i < zwei.size(); ++i)
         EXPECT_TRUE(gleich(zwei[i], vorher[i]));
+}
+
+// Ring pairs whose frames lie apart are not handed to the library: the same points as when every
+// pair is. Rings in a row, their frames from touching to a little more than 4 D apart, open
+// and closed, some with NaN corners; beside a large ring, rings out of its reach are not handed
+// over either.
+TEST(RingeAnpassen, PaareMitFernenRahmenWieAllePaare) {
+    std::size_t bewegt = 0;
+    for (unsigned saat = 1; saat <= 40; ++saat) {
+        std::mt19937 z(saat);
+        std::uniform_real_distribution<double> w(0, 1);
+        Punkte p;
+        std::vector<std::int32_t> starts;
+        // Every other seed: a long ring of thousands of corners below a row of small ones,
+        // some of which come within reach of its wavy upper edge.
+        const bool lang = saat % 2 == 0;
+        if (lang) {
+            starts.push_back(0);
+            for (int i = 0; i <= 5000; ++i)
+                p.push_back({-5 + 0.03 * i, -3.2 + 0.1 * std::sin(0.05 * i)});
+            p.push_back({145, -9});
+            p.push_back({-5, -9});
+            p.push_back(p.front());
+        }
+        double rand = 0;
+        for (int ring = 0; ring < 30; ++ring) {
+            const double r = 0.2 + 3 * w(z);
+            const double luecke = 1.2 * w(z);
+            const bool quer = lang || z() % 2 == 0;
+            Punkte k = kreis(3 + static_cast<int>(z() % 10), r, quer ? rand + luecke + r : 0,
+                             quer ? 0 : rand + luecke + r);
+            if (z() % 8 == 0)
+                k.back() = {k.back().x + 0.3, k.back().y}; // not closed
+            if (z() % 16 == 0)
+                k[1].x = NAN;
+            rand += luecke + 2 * r;
+            starts.push_back(static_cast<std::int32_t>(p.size()));
+            p.insert(p.end(), k.begin(), k.end());
+        }
+        for (const bool geschlossen : {true, false}) {
+            Punkte ergebnis[2] = {p, p};
+            ::setenv("TRELVIK_BRUTE", "1", 1);
+            ringeAnpassen(ergebnis[0], starts, 0.25, geschlossen);
+            ::unsetenv("TRELVIK_BRUTE");
+            ringeAnpassen(ergebnis[1], starts, 0.25, geschlossen);
+            ASSERT_EQ(0,
+                      std::memcmp(ergebnis[0].data(), ergebnis[1].data(), p.size() * sizeof(Punkt)))
+                << "seed " << saat;
+            for (std::size_t i = 0; i < p.size(); ++i)
+                bewegt += std::memcmp(&p[i], &ergebnis[0][i], sizeof(Punkt)) != 0;
+        }
+    }
+    EXPECT_GT(bewegt, 200u); // the rows bring many rings within reach of each other
 }
 
 TEST(ZMSpur, SurvivorsMergesAndComputedPoints) {

@@ -1,5 +1,6 @@
-// trelvik-cli on one thread and on several: every sample and a few generated files of many
-// records give the same report, findings file and cleaned file set, byte for byte.
+// trelvik-cli on one thread and on several, on the indexed paths and on the all-pairs reference:
+// every sample and a few generated files of many records give the same report, findings file
+// and cleaned file set, byte for byte.
 #include "hilfe/cli.h"
 #include "hilfe/ordner.h"
 
@@ -47,9 +48,9 @@ void erzeuge(const std::string& basis, int typ, unsigned saat) {
             y.push_back(y[static_cast<std::size_t>(starts.back())]);
             z.push_back(0);
         }
-        SHPObject* o = SHPCreateObject(typ, -1, teile, starts.data(), nullptr,
-                                       static_cast<int>(x.size()), x.data(), y.data(), z.data(),
-                                       nullptr);
+        SHPObject* o =
+            SHPCreateObject(typ, -1, teile, starts.data(), nullptr, static_cast<int>(x.size()),
+                            x.data(), y.data(), z.data(), nullptr);
         SHPWriteObject(shp, -1, o);
         SHPDestroyObject(o);
         DBFWriteIntegerAttribute(dbf, satz, 0, satz);
@@ -71,9 +72,9 @@ class Jobs : public ::testing::TestWithParam<std::string> {
 protected:
     trelvik::test::TestOrdner tmp;
     std::string ordner = tmp.pfad();
-    trelvik::test::Lauf trelvik(const std::string& argumente) {
-        return trelvik::test::starte("cd '" + ordner + "' && tmp='" + ordner + "' '" +
-                                         trelvik::test::cliPfad() + "' " + argumente +
+    trelvik::test::Lauf trelvik(const std::string& umgebung, const std::string& argumente) {
+        return trelvik::test::starte("cd '" + ordner + "' && " + umgebung + "tmp='" + ordner +
+                                         "' '" + trelvik::test::cliPfad() + "' " + argumente +
                                          " --attributes '" + ordner + "Attribute.txt'",
                                      false);
     }
@@ -92,29 +93,38 @@ TEST_P(Jobs, EinThreadUndMehrereSchreibenDasGleiche) {
     std::vector<std::string> berichte, befunde;
     std::vector<int> status;
     std::vector<std::map<std::string, std::string>> bereinigt;
-    for (const char* jobs : {"1", "3"}) {
-        const std::string befundDatei = ordner + "befunde" + jobs + ".csv";
-        const auto pruefung =
-            trelvik("check '" + shp + "' --jobs " + jobs + " --findings '" + befundDatei + "'");
+    // One thread on the indexed paths (forced even for the smallest parts), three threads on
+    // the paths the sizes choose, one thread on the all-pairs reference.
+    const std::pair<const char*, const char*> laeufe[] = {{"1", "0"}, {"3", ""}, {"1", "1"}};
+    for (const auto& [jobs, brute] : laeufe) {
+        const std::string art = std::string(jobs) + brute;
+        const std::string vorweg = std::string("TRELVIK_BRUTE='") + brute + "' ";
+        const std::string befundDatei = ordner + "befunde" + art + ".csv";
+        const auto pruefung = trelvik(vorweg, "check '" + shp + "' --jobs " + jobs +
+                                                  " --findings '" + befundDatei + "'");
         berichte.push_back(pruefung.ausgabe);
         status.push_back(pruefung.status);
         befunde.push_back(lies(befundDatei));
-        const std::string ziel = ordner + "ziel" + jobs + "/";
+        const std::string ziel = ordner + "ziel" + art + "/";
         fs::create_directories(ziel);
-        const auto reinigung = trelvik("clean '" + shp + "' '" + ziel + "neu.shp' --jobs " +
-                                       jobs + " --simplify --remove-points --remove-small-areas "
-                                              "--adapt-rings");
+        const auto reinigung =
+            trelvik(vorweg, "clean '" + shp + "' '" + ziel + "neu.shp' --jobs " + jobs +
+                                " --simplify --remove-points --remove-small-areas --adapt-rings");
         status.push_back(reinigung.status);
         berichte.push_back(reinigung.ausgabe);
         bereinigt.push_back(inhalte(ziel));
     }
     EXPECT_FALSE(berichte[0].empty());
-    EXPECT_EQ(berichte[2], berichte[0]);
-    EXPECT_EQ(berichte[3], berichte[1]);
-    EXPECT_EQ(status[2], status[0]);
-    EXPECT_EQ(status[3], status[1]);
-    EXPECT_EQ(befunde[1], befunde[0]);
-    EXPECT_EQ(bereinigt[1], bereinigt[0]);
+    for (std::size_t lauf = 1; lauf < std::size(laeufe); ++lauf) {
+        SCOPED_TRACE(std::string("jobs ") + laeufe[lauf].first +
+                     " TRELVIK_BRUTE=" + laeufe[lauf].second);
+        EXPECT_EQ(berichte[2 * lauf], berichte[0]);
+        EXPECT_EQ(berichte[2 * lauf + 1], berichte[1]);
+        EXPECT_EQ(status[2 * lauf], status[0]);
+        EXPECT_EQ(status[2 * lauf + 1], status[1]);
+        EXPECT_EQ(befunde[lauf], befunde[0]);
+        EXPECT_EQ(bereinigt[lauf], bereinigt[0]);
+    }
     if (art == "erzeugt") {
         // Both runs did the whole work: findings of every kind and a written copy.
         EXPECT_EQ(status[0], 1);
@@ -135,11 +145,10 @@ TEST(JobsOption, UngueltigeZahlenLaufenNicht) {
     const std::string shp = std::string(TRELVIK_TESTDATEN) + "/faulty/sliver/sliver.shp";
     const trelvik::test::TestOrdner tmp;
     for (const std::string wert : {"0", "-2", "x", "2.5", "257", "3x", ""}) {
-        for (const std::string befehl : {"check '" + shp + "'", "clean '" + shp + "' '" +
-                                                                    tmp.pfad() + "neu.shp'"}) {
-            const auto l = trelvik::test::starte("'" + trelvik::test::cliPfad() + "' " + befehl +
-                                                     " --jobs '" + wert + "'",
-                                                 true);
+        for (const std::string befehl :
+             {"check '" + shp + "'", "clean '" + shp + "' '" + tmp.pfad() + "neu.shp'"}) {
+            const auto l = trelvik::test::starte(
+                "'" + trelvik::test::cliPfad() + "' " + befehl + " --jobs '" + wert + "'", true);
             EXPECT_EQ(l.status, 2) << befehl << " --jobs " << wert;
             EXPECT_NE(l.ausgabe.find("--jobs"), std::string::npos) << l.ausgabe;
         }
