@@ -182,33 +182,41 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     const Raster g = punktRaster(punkte, n, r, reich);
     const double h = g.groesse();
     const double spiel = spielraum(r.betrag());
-    Faecher zellen(g, static_cast<std::size_t>(n));
     std::vector<Index> stelleVon(static_cast<std::size_t>(n));
     std::vector<std::int32_t> idAn(static_cast<std::size_t>(n));
-    // Segment ending at place i under the id of its end point (place 0: the point alone).
+    for (Index i = 0; i < n; ++i) {
+        idAn[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(i);
+        stelleVon[static_cast<std::size_t>(i)] = i;
+    }
+    // Segment ending at place i under the id of its end point (place 0: the point alone): the
+    // segments of the input in compressed rows, those that cuts create in cells of their own.
+    const auto segment = [&](Index i, auto&& melde) {
+        stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, melde);
+    };
+    const Zellliste anfangs(g, n, segment);
+    Faecher neu(g, 16);
     const auto trageEin = [&](Index i) {
         const auto id = idAn[static_cast<std::size_t>(i)];
-        stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, [&](const Rahmen& k) {
+        segment(i, [&](const Rahmen& k) {
             g.fuerZellen(k, [&](Index z) {
-                auto& l = zellen.fach(z);
+                auto& l = neu.fach(z);
                 if (l.empty() || l.back() != id)
                     l.push_back(id);
             });
         });
     };
-    for (Index i = 0; i < n; ++i) {
-        idAn[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(i);
-        stelleVon[static_cast<std::size_t>(i)] = i;
-        trageEin(i);
-    }
     Kandidaten kand(n);
     std::vector<Index> stellen;
     const auto sammle = [&](Index p, const Strecke& s) {
         kand.neueRunde();
         const auto nimm = [&](Index id) { kand.nimm(id); };
-        stueckweise(s.a, s.b, h, reich, [&](const Rahmen& k) { zellen.fuer(k, nimm); });
+        const auto suche = [&](const Rahmen& k) {
+            anfangs.fuerZeilen(k, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
+            neu.fuer(k, nimm);
+        };
+        stueckweise(s.a, s.b, h, reich, suche);
         const Punkt pp = punkte[p];
-        zellen.fuer(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich}, nimm);
+        suche(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich});
         stellen.clear();
         for (const Index id : kand.sortiert()) {
             const Index q = stelleVon[static_cast<std::size_t>(id)];
