@@ -29,7 +29,7 @@ inline bool nimmIndex(Index groesse) {
         if (wert[0] == '0')
             return true;
     }
-    return groesse > 48;
+    return groesse > 200;
 }
 
 struct Rahmen {
