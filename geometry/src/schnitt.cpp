@@ -178,7 +178,8 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
         g.emplace(Raster::duenn(rr, zellgroesseEntlang(rr, n * teiler, laengen)));
         const double h = g->groesse();
         // Id s - 1 is segment s.
-        liste.emplace(*g, n, [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
+        liste.emplace(*g, n,
+                      [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
         if (liste->paarLast() <= 64 * nn || teiler >= 16)
             break;
     }
@@ -200,9 +201,9 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
             liste->fuerZeilen(kasten, [&](Index z) {
                 if (zellen.erstmals(z))
                     liste->fuer(z, [&](Index id) {
-                    if (id + 1 >= p + 2)
-                        kand.nimm(id + 1);
-                });
+                        if (id + 1 >= p + 2)
+                            kand.nimm(id + 1);
+                    });
             });
         });
         const Strecke sp{q(p), q(p - 1)};
@@ -352,11 +353,19 @@ bool kontaktIndex(const Punkt* ringA, Index na, const Segmentkreis* kreiseA, con
     const auto treffen = [](const Rahmen& x, const Rahmen& y) {
         return x.xMin <= y.xMax && y.xMin <= x.xMax && x.yMin <= y.yMax && y.yMin <= x.yMax;
     };
-    Rahmen alleA, alleB;
-    for (Index i = 0; i + 1 < na; ++i)
-        alleA.nimm(kasten(kreiseA[i]));
+    Rahmen alleB;
     for (Index i = 0; i + 1 < nb; ++i)
         alleB.nimm(kasten(kreiseB[i]));
+    // A frame of A's circles sorts out the circles of B that cannot meet any of them; beside a
+    // far larger ring A (an island off a coastline) that pass would cost more than it saves, and
+    // every circle of B is taken.
+    Rahmen alleA{-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                 -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    if (8 * nb >= na) {
+        alleA = Rahmen{};
+        for (Index i = 0; i + 1 < na; ++i)
+            alleA.nimm(kasten(kreiseA[i]));
+    }
     // The circles of B that can meet one of A, ascending, and their frame.
     std::vector<Index> nahB;
     Rahmen rahmen;
