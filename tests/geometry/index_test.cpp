@@ -115,7 +115,9 @@ TEST_P(Differenz, KuerzesterAbstand) {
         for (int32_t l = letzter(teil); l >= std::max(0, letzter(teil) - 1); --l) {
             double d[2] = {-1, -1};
             Punkt ort[2] = {};
-            beideWege([&](bool brute) { d[brute] = geo::LaengeBerechnen(teil.data(), l, &ort[brute], t); });
+            beideWege([&](bool brute) {
+                d[brute] = geo::LaengeBerechnen(teil.data(), l, &ort[brute], t);
+            });
             EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1];
             EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
         }
@@ -154,9 +156,8 @@ TEST_P(Differenz, RingKontakt) {
 TEST_P(Differenz, PunkteAuseinanderschieben) {
     fuerTeile([](const Teil& teil, double t, std::mt19937&) {
         Teil ergebnis[2] = {teil, teil};
-        beideWege([&](bool brute) {
-            geo::LaengeVerschieben(ergebnis[brute].data(), letzter(teil), t);
-        });
+        beideWege(
+            [&](bool brute) { geo::LaengeVerschieben(ergebnis[brute].data(), letzter(teil), t); });
         EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size()));
     });
 }
@@ -167,8 +168,8 @@ TEST_P(Differenz, RingeAuseinanderschieben) {
         const Teil b = z() % 2 == 0 ? zufallsTeil(z, tb) : verschoben(a, t * 0.4, t * 0.2);
         Teil ergebnis[2] = {b, b};
         beideWege([&](bool brute) {
-            geo::MultiPolygonVerschieben(a.data(), anzahl(a), ergebnis[brute].data(), anzahl(b),
-                                         t, 0);
+            geo::MultiPolygonVerschieben(a.data(), anzahl(a), ergebnis[brute].data(), anzahl(b), t,
+                                         0);
         });
         EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], b.size()));
     });
@@ -211,6 +212,42 @@ TEST_P(Differenz, KleineSchleifen) {
         EXPECT_EQ(n[0], n[1]);
         EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size()));
     });
+}
+
+// A large ring with a knot of thousands of points in one corner: the grids of the cleaning
+// passes refine their cells there, and every pass still matches the reference.
+TEST(DifferenzGedraengt, KnotenInEinerEckeWieAllePaare) {
+    for (unsigned saat = 1; saat <= 3; ++saat) {
+        std::mt19937 z(saat);
+        std::uniform_real_distribution<double> w(0, 1);
+        Teil ring;
+        for (int k = 0; k < 40; ++k)
+            ring.push_back({25.0 * k, 0});
+        for (int k = 0; k < 2000; ++k) // the knot, zigzagging inside two by two units
+            ring.push_back({1000 - 2 * w(z), 2 * w(z)});
+        for (const Punkt ecke : {Punkt{1000, 1000}, Punkt{0, 1000}})
+            ring.push_back(ecke);
+        ring.push_back(ring.front());
+        const Teil knoten = verschoben(Teil(ring.begin() + 40, ring.begin() + 2040), 0.02, 0.01);
+        for (const double t : {0.05, 0.3}) {
+            SCOPED_TRACE("seed " + std::to_string(saat) + " t " + std::to_string(t));
+            Teil punkte[2] = {ring, ring}, schieben[2] = {knoten, knoten};
+            Teil schleifen[2] = {ring, ring};
+            int32_t n[2] = {-1, -1};
+            beideWege([&](bool brute) {
+                geo::LaengeVerschieben(punkte[brute].data(), letzter(ring), t);
+                geo::MultiPolygonVerschieben(ring.data(), anzahl(ring), schieben[brute].data(),
+                                             anzahl(knoten), t, 0);
+                n[brute] = geo::entferneKleineFlaechen(schleifen[brute].data(), anzahl(ring), t,
+                                                       4 * t * t);
+            });
+            EXPECT_TRUE(bitgleich(punkte[0], punkte[1], ring.size()));
+            EXPECT_TRUE(bitgleich(schieben[0], schieben[1], knoten.size()));
+            EXPECT_EQ(n[0], n[1]);
+            EXPECT_TRUE(bitgleich(schleifen[0], schleifen[1], ring.size()));
+            EXPECT_FALSE(bitgleich(punkte[1], ring, ring.size())); // the knot did move
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Saaten, Differenz, ::testing::Range(1u, 41u));
