@@ -408,10 +408,20 @@ private:
         const Teil& c = teile_[j - 1];
         if (mitBloecken_ && !vielleichtNah(a.bloecke, c.bloecke))
             return 0; // no circle pair overlaps: the test would find neither contact nor crossing
+        // A long ring beside a small one (a coastline and an islet): only the stretches that
+        // can come near the other go to the test, with the same result whenever it finds one.
+        const bool schnittA = mitBloecken_ &&
+                              schneideAus(a.punkte, a.bloecke, c.bloecke, true, ausA_, kreiseA_);
+        const bool schnittB = mitBloecken_ &&
+                              schneideAus(c.punkte, c.bloecke, a.bloecke, false, ausB_, kreiseB_);
+        const std::vector<Punkt>& punkteA = schnittA ? ausA_ : a.punkte;
+        const std::vector<Segmentkreis>& kreiseA = schnittA ? kreiseA_ : a.kreise;
+        const std::vector<Punkt>& punkteB = schnittB ? ausB_ : c.punkte;
+        const std::vector<Segmentkreis>& kreiseB = schnittB ? kreiseB_ : c.kreise;
         Punkt pa{0, 0}, pb{0, 0};
         const std::int32_t flags = geo::MultiPolygonTest(
-            a.punkte.data(), static_cast<std::int32_t>(a.punkte.size()), a.kreise.data(),
-            c.punkte.data(), static_cast<std::int32_t>(c.punkte.size()), c.kreise.data(),
+            punkteA.data(), static_cast<std::int32_t>(punkteA.size()), kreiseA.data(),
+            punkteB.data(), static_cast<std::int32_t>(punkteB.size()), kreiseB.data(),
             e_.minAbstand, &pa, &pb);
         if (flags <= 0)
             return 0;
@@ -472,6 +482,8 @@ private:
     SatzZahlen* z_ = nullptr;
     std::vector<Teil> teile_;
     bool mitBloecken_ = false;
+    std::vector<Punkt> ausA_, ausB_;
+    std::vector<Segmentkreis> kreiseA_, kreiseB_;
 };
 
 } // namespace

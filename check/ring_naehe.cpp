@@ -29,6 +29,12 @@ bool beruehren(const Kasten& a, const Kasten& b, double s) {
            b.yMin <= a.yMax + s;
 }
 
+// Relative rounding of the circle test and of the boxes, and the absolute error of squares that
+// fall below the normal range.
+double schlupf(double betragA, double betragB) {
+    return 1e-9 * std::max(betragA, betragB) + 1e-150;
+}
+
 } // namespace
 
 void KreisBloecke::baue(const std::vector<Segmentkreis>& kreise) {
@@ -63,9 +69,7 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
         return true;
     if (a.bloecke_.empty() || b.bloecke_.empty())
         return false; // no circle pair at all
-    // Relative rounding of the circle test and of the boxes, and the absolute error of squares
-    // that fall below the normal range.
-    const double s = 1e-9 * std::max(a.betrag_, b.betrag_) + 1e-150;
+    const double s = schlupf(a.betrag_, b.betrag_);
     if (!beruehren(a.ganz_, b.ganz_, s))
         return false;
     std::vector<std::size_t> la, lb;
@@ -105,6 +109,51 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
             }
         }
     return false;
+}
+
+bool schneideAus(const std::vector<Punkt>& punkte, const KreisBloecke& a, const KreisBloecke& b,
+                 bool mitErstem, std::vector<Punkt>& ausPunkte,
+                 std::vector<Segmentkreis>& ausKreise) {
+    const std::vector<Segmentkreis>* kreise = a.kreise_;
+    if (a.unsicher_ || b.unsicher_ || kreise == nullptr || b.kreise_ == nullptr ||
+        b.bloecke_.empty() || kreise->size() < 2048 || punkte.size() != kreise->size() + 1)
+        return false;
+    const double s = schlupf(a.betrag_, b.betrag_);
+    // A circle that passes the overlap test with one of b has a box that touches b's, and so
+    // does its block.
+    std::vector<std::size_t> nah;
+    for (std::size_t i = 0; i < a.bloecke_.size(); ++i)
+        if (beruehren(a.bloecke_[i], b.ganz_, s))
+            nah.push_back(i);
+    if (nah.size() * blockLaenge * 4 > kreise->size())
+        return false;
+    // Beyond b's box by more than its size and any rounding, radius 0: its distance from every
+    // circle of b exceeds that circle's radius.
+    const Kasten& g = b.ganz_;
+    const double weit =
+        (g.xMax - g.xMin) + (g.yMax - g.yMin) + 1e-6 * std::max(a.betrag_, b.betrag_) + 1;
+    const Segmentkreis fern{g.xMax + weit, g.yMax + weit, 0};
+    ausPunkte.clear();
+    ausKreise.clear();
+    if (mitErstem)
+        ausPunkte.push_back(punkte[0]);
+    std::size_t letzter = 0; // index in punkte of the last point taken
+    for (const std::size_t block : nah) {
+        const std::size_t von = block * blockLaenge;
+        const std::size_t bis = std::min(kreise->size(), von + blockLaenge);
+        if (ausPunkte.empty()) {
+            ausPunkte.push_back(punkte[von]);
+        } else if (von != letzter) {
+            ausPunkte.push_back(punkte[von]);
+            ausKreise.push_back(fern);
+        }
+        for (std::size_t c = von; c < bis; ++c) {
+            ausPunkte.push_back(punkte[c + 1]);
+            ausKreise.push_back((*kreise)[c]);
+        }
+        letzter = bis;
+    }
+    return true;
 }
 
 } // namespace trelvik

@@ -19,6 +19,9 @@ public:
     // False only when no circle of a can pass the overlap test with a circle of b, rounding
     // included; true whenever that cannot be ruled out cheaply.
     friend bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b);
+    friend bool schneideAus(const std::vector<Punkt>& punkte, const KreisBloecke& a,
+                            const KreisBloecke& b, bool mitErstem, std::vector<Punkt>& ausPunkte,
+                            std::vector<Segmentkreis>& ausKreise);
 
     struct Kasten {
         double xMin, xMax, yMin, yMax;
@@ -33,5 +36,16 @@ private:
 };
 
 bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b);
+
+// Ring a (its points, its blocks) cut down for the contact test with ring b, when that is far
+// less than the whole ring: every run of blocks that may come near b, the runs joined by
+// segments whose circle lies beyond b's box and so passes no overlap test; with point 0 in front
+// when a is the test's ring A (it computes relative to that point). The test looks at the same
+// pairs in the same order and finds the same flags and, when it finds something, the same
+// places; what it names when it finds nothing may differ. False (and nothing cut) when the whole
+// ring is to be taken.
+bool schneideAus(const std::vector<Punkt>& punkte, const KreisBloecke& a, const KreisBloecke& b,
+                 bool mitErstem, std::vector<Punkt>& ausPunkte,
+                 std::vector<Segmentkreis>& ausKreise);
 
 } // namespace trelvik
