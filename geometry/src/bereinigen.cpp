@@ -2,6 +2,7 @@
 #include "intern.h"
 #include "raster.h"
 
+#include <optional>
 #include <vector>
 
 namespace trelvik::geometrie {
@@ -205,6 +206,7 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
             });
         });
     };
+    bool neuLeer = true; // no cut yet, so no segment in `neu`
     Kandidaten kand(n);
     std::vector<Index> stellen;
     const auto sammle = [&](Index p, const Strecke& s) {
@@ -212,11 +214,14 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
         const auto nimm = [&](Index id) { kand.nimm(id); };
         const auto suche = [&](const Rahmen& k) {
             anfangs.fuerZeilen(k, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
-            neu.fuer(k, nimm);
+            if (!neuLeer)
+                neu.fuer(k, nimm);
         };
         stueckweise(s.a, s.b, h, reich, suche);
+        // Until a cut P[p] is the start of s, and its box lies in that of the first piece.
         const Punkt pp = punkte[p];
-        suche(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich});
+        if (pp.x != s.a.x || pp.y != s.a.y)
+            suche(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich});
         stellen.clear();
         for (const Index id : kand.sortiert()) {
             const Index q = stelleVon[static_cast<std::size_t>(id)];
@@ -225,15 +230,27 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
         }
         // Ids keep the order of the places, so the places are ascending already.
     };
+    // A case needs P[q] within reach of s or of P[p], or P[p] within reach of the segment
+    // q-1..q (the premise of the grid); the boxes of these tests are finer than its cells.
+    const auto innen = [reich](Punkt a, Punkt u, Punkt v) {
+        return a.x >= std::min(u.x, v.x) - reich && a.x <= std::max(u.x, v.x) + reich &&
+               a.y >= std::min(u.y, v.y) - reich && a.y <= std::max(u.y, v.y) + reich;
+    };
     Index p = 0;
     while (p < n - 3) {
         const Strecke s{punkte[p], punkte[p + 1]};
-        const Querrichtung quer(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
+        // The cross direction of s, computed when a candidate first asks for it.
+        std::optional<Querrichtung> quer;
         sammle(p, s);
         for (std::size_t k = 0; k < stellen.size(); ++k) {
             const Index q = stellen[k];
+            const Punkt pq = punkte[q], pp = punkte[p];
+            if (!innen(pq, s.a, s.b) && !innen(pq, pp, pp) && !innen(pp, punkte[q - 1], pq))
+                continue;
+            if (!quer)
+                quer.emplace(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
             Punkt x{0, 0};
-            const int fall = fallBei(punkte, p, q, s, quer, t, x);
+            const int fall = fallBei(punkte, p, q, s, *quer, t, x);
             if (fall == 0 ||
                 !(schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche))
                 continue;
@@ -248,6 +265,7 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
             trageEin(p + 1);
             if (fall != 1 && p + 2 < n)
                 trageEin(p + 2);
+            neuLeer = false;
             ++p;
             // The inner step goes on with the new p and the old reference segment.
             sammle(p, s);

@@ -2,6 +2,8 @@
 #include "intern.h"
 #include "raster.h"
 
+#include <algorithm>
+
 using namespace trelvik::geometrie;
 
 namespace {
@@ -41,6 +43,30 @@ int pruefeSpitze(Punkt vor, Punkt& spitze, Punkt nach, double t) {
     return 0;
 }
 
+// True when pruefeSpitze surely answers 0 (keep, nothing counted), decided without its angles:
+// the neighbours are not closer than t, the flanks' directions differ clearly by more than the
+// threshold, and each neighbour lies clearly farther than t from the line of the other flank,
+// so that neither cross piece can reach it. The margins cover the rounding of the angles, of
+// the cross pieces and of the orientation tests; whatever is near a limit (or not a plain
+// number) goes to pruefeSpitze.
+bool bleibtGewiss(Punkt vor, Punkt spitze, Punkt nach, double t) {
+    const double betrag = std::max({std::fabs(vor.x), std::fabs(vor.y), std::fabs(spitze.x),
+                                    std::fabs(spitze.y), std::fabs(nach.x), std::fabs(nach.y)});
+    if (!(betrag < 1e150) || !(t >= 0 && t < 1e150) || abstand(vor, nach) < t)
+        return false;
+    const Punkt u = relativ(nach, spitze); // the flank forwards
+    const Punkt w = relativ(vor, spitze);  // the flank backwards
+    const Punkt v = relativ(nach, vor);    // the chord
+    const double kreuz = std::fabs(u.x * v.y - u.y * v.x);
+    const auto laenge = [](Punkt d) { return std::fabs(d.x) + std::fabs(d.y); };
+    const double lu = laenge(u), lw = laenge(w);
+    // |u x v| bounds the sine of the angle between flank and chord from below; the distance of
+    // vor from the line of u is |u x v| / |u|, that of nach from the line of w is |u x v| / |w|.
+    const double reich = t * (1 + 1e-6) + 1e-9 * betrag + 1e-200;
+    return kreuz > 0.00032 * lu * laenge(v) && kreuz > reich * lu && kreuz > reich * lw &&
+           lu >= 1e-6 * (lw + t) && lw >= 1e-6 * (lu + t);
+}
+
 // The reference: every deletion moves the rest of the array down by one.
 Index zungenVerschiebend(Punkt* punkte, Index n, double t, int32_t& zaehler) {
     Index i = 1;
@@ -68,7 +94,9 @@ Index zungenStroemend(Punkt* punkte, Index anzahl, double t, int32_t& zaehler) {
     Index n = anzahl;
     while (w < n - 2) {
         Punkt spitze = punkte[r];
-        const int ergebnis = pruefeSpitze(punkte[w - 1], spitze, punkte[r + 1], t);
+        const int ergebnis = bleibtGewiss(punkte[w - 1], spitze, punkte[r + 1], t)
+                                 ? 0
+                                 : pruefeSpitze(punkte[w - 1], spitze, punkte[r + 1], t);
         if (ergebnis == 1) {
             ++r;
             --n;

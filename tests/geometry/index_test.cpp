@@ -78,6 +78,38 @@ Teil zufallsTeil(std::mt19937& z, double& toleranz) {
     return t;
 }
 
+// A walk whose turns and steps lie at the limits of the spike test: turns that put the flank a
+// hair either side of the direction threshold, straight back, steps about t long and about 2 t
+// (a neighbour about t off a flank's line).
+Teil schwellenTeil(std::mt19937& z, double t) {
+    std::uniform_real_distribution<double> eins(-1, 1);
+    const double versatz[] = {0, 500000.5, 1e7};
+    const double s = t > 0 ? t : 1;
+    Punkt p{versatz[z() % 3], versatz[z() % 3] * 0.5};
+    double richtung = eins(z) * 3.14159;
+    Teil teil{p};
+    for (std::size_t n = 4 + z() % 40; teil.size() < n;) {
+        double wende = eins(z);
+        double schritt = s * (1 + eins(z) * 1e-7);
+        switch (z() % 4) {
+        case 0: // equal steps: the chord halves the turn
+            wende = 2 * 0.000314159265358979 * (1 + eins(z) * 1e-3);
+            schritt = s * 10;
+            break;
+        case 1:
+            wende = 3.141592653589793 - 1e-4 * eins(z);
+            break;
+        case 2:
+            schritt *= 2;
+            break;
+        }
+        richtung += z() % 2 == 0 ? wende : -wende;
+        p = {p.x + schritt * std::cos(richtung), p.y + schritt * std::sin(richtung)};
+        teil.push_back(p);
+    }
+    return teil;
+}
+
 class Differenz : public ::testing::TestWithParam<unsigned> {
 protected:
     // 60 parts per seed, seeds 1..40.
@@ -178,7 +210,7 @@ TEST_P(Differenz, RingeAuseinanderschieben) {
 // The one-pass cleaners against the moving reference: the whole array, including the places
 // past the new count.
 TEST_P(Differenz, PunkteZusammenfassenUndZungen) {
-    fuerTeile([](const Teil& teil, double t, std::mt19937&) {
+    fuerTeile([](const Teil& teil, double t, std::mt19937& z) {
         for (const int32_t geschlossen : {0, 1}) {
             Teil ergebnis[2] = {teil, teil};
             int32_t n[2] = {-1, -1};
@@ -188,15 +220,18 @@ TEST_P(Differenz, PunkteZusammenfassenUndZungen) {
             EXPECT_EQ(n[0], n[1]);
             EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size())) << "merge";
         }
-        Teil ergebnis[2] = {teil, teil};
-        int32_t n[2] = {-1, -1};
-        int32_t bewegt[2] = {-1, -1};
-        beideWege([&](bool brute) {
-            n[brute] = geo::entferneZungen(ergebnis[brute].data(), anzahl(teil), t, &bewegt[brute]);
-        });
-        EXPECT_EQ(n[0], n[1]);
-        EXPECT_EQ(bewegt[0], bewegt[1]);
-        EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], teil.size())) << "spikes";
+        for (const Teil& zungen : {teil, schwellenTeil(z, t)}) {
+            Teil ergebnis[2] = {zungen, zungen};
+            int32_t n[2] = {-1, -1};
+            int32_t bewegt[2] = {-1, -1};
+            beideWege([&](bool brute) {
+                n[brute] = geo::entferneZungen(ergebnis[brute].data(), anzahl(zungen), t,
+                                               &bewegt[brute]);
+            });
+            EXPECT_EQ(n[0], n[1]);
+            EXPECT_EQ(bewegt[0], bewegt[1]);
+            EXPECT_TRUE(bitgleich(ergebnis[0], ergebnis[1], zungen.size())) << "spikes";
+        }
     });
 }
 
