@@ -194,7 +194,13 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     const auto segment = [&](Index i, auto&& melde) {
         stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, melde);
     };
-    const Zellliste anfangs(g, n, segment);
+    // The input's segments reach half the reach further, so that until the first cut the
+    // cells of segment p + 1 (which is s) alone hold every candidate of p: two boxes less than
+    // the reach apart overlap once each is grown by half of it.
+    const double halb = reich / 2 + spiel;
+    const Zellliste anfangs(g, n, [&](Index i, auto&& melde) {
+        stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, halb, melde);
+    });
     Faecher neu(g, 16);
     const auto trageEin = [&](Index i) {
         const auto id = idAn[static_cast<std::size_t>(i)];
@@ -212,16 +218,17 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     const auto sammle = [&](Index p, const Strecke& s) {
         kand.neueRunde();
         const auto nimm = [&](Index id) { kand.nimm(id); };
-        const auto suche = [&](const Rahmen& k) {
-            anfangs.fuerZeilen(k, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
-            if (!neuLeer)
+        if (neuLeer) {
+            anfangs.fuerEigeneZeilen(p + 1, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
+        } else {
+            const auto suche = [&](const Rahmen& k) {
+                anfangs.fuerZeilen(k, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
                 neu.fuer(k, nimm);
-        };
-        stueckweise(s.a, s.b, h, reich, suche);
-        // Until a cut P[p] is the start of s, and its box lies in that of the first piece.
-        const Punkt pp = punkte[p];
-        if (pp.x != s.a.x || pp.y != s.a.y)
+            };
+            stueckweise(s.a, s.b, h, reich, suche);
+            const Punkt pp = punkte[p];
             suche(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich});
+        }
         stellen.clear();
         for (const Index id : kand.sortiert()) {
             const Index q = stelleVon[static_cast<std::size_t>(id)];

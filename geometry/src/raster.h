@@ -250,7 +250,9 @@ private:
     unsigned verschiebung = 60;
 };
 
-// Ids per occupied cell, filled once (compressed rows). Within a row the ids ascend.
+// Ids per occupied cell, filled once (compressed rows). Within a row the ids ascend. Each item
+// also keeps the rows it went into, so that a query with exactly an item's own boxes needs no
+// lookup.
 class Zellliste {
 public:
     // eintragen(id, melde) calls melde(box) for every box the item with that id covers.
@@ -260,10 +262,19 @@ public:
         std::vector<std::int32_t> zuletzt;
         std::vector<std::pair<std::int32_t, std::int32_t>> paare;
         paare.reserve(static_cast<std::size_t>(ids) * 2);
-        for (Index id = 0; id < ids; ++id)
+        eigeneStart.reserve(static_cast<std::size_t>(ids) + 1);
+        // Neighbouring items mostly share cells: the last cell's row saves its lookup.
+        Index letzteZelle = -1;
+        std::int32_t letzteZeile = -1;
+        for (Index id = 0; id < ids; ++id) {
+            eigeneStart.push_back(static_cast<Index>(paare.size()));
             eintragen(id, [&](const Rahmen& k) {
                 g.fuerZellen(k, [&](Index z) {
-                    const std::int32_t zeile = tafel.anlegen(z);
+                    if (z != letzteZelle) {
+                        letzteZelle = z;
+                        letzteZeile = tafel.anlegen(z);
+                    }
+                    const std::int32_t zeile = letzteZeile;
                     if (static_cast<std::size_t>(zeile) == zuletzt.size())
                         zuletzt.push_back(-1);
                     auto& l = zuletzt[static_cast<std::size_t>(zeile)];
@@ -273,6 +284,11 @@ public:
                     }
                 });
             });
+        }
+        eigeneStart.push_back(static_cast<Index>(paare.size()));
+        eigene.resize(paare.size());
+        for (std::size_t k = 0; k < paare.size(); ++k)
+            eigene[k] = paare[k].first;
         start.assign(static_cast<std::size_t>(tafel.zeilen()) + 1, 0);
         for (const auto& pa : paare)
             ++start[static_cast<std::size_t>(pa.first) + 1];
@@ -300,6 +316,12 @@ public:
     template <class F> void fuerZeilen(const Rahmen& k, F&& f) const {
         tafel.fuerZeilen(raster, k, f);
     }
+    // The rows item id went into: those of a query with exactly its boxes.
+    template <class F> void fuerEigeneZeilen(Index id, F&& f) const {
+        for (Index k = eigeneStart[static_cast<std::size_t>(id)];
+             k < eigeneStart[static_cast<std::size_t>(id) + 1]; ++k)
+            f(static_cast<Index>(eigene[static_cast<std::size_t>(k)]));
+    }
     // The ids of one row, ascending.
     template <class F> void fuer(Index zeile, F&& f) const {
         for (Index k = start[static_cast<std::size_t>(zeile)];
@@ -312,6 +334,8 @@ private:
     Zeilentafel tafel;
     std::vector<Index> start;
     std::vector<std::int32_t> inhalt;
+    std::vector<Index> eigeneStart;
+    std::vector<std::int32_t> eigene;
 };
 
 // Ids per occupied cell of a sparse grid, open to change: ids may be added to cells, and

@@ -183,27 +183,22 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
         if (liste->paarLast() <= 64 * nn || teiler >= 16)
             break;
     }
-    const double h = g->groesse();
     if (liste->paarLast() > nn * nn / 4)
         return false; // everything lies on top of everything: the plain loop is faster
     const Geradenliste geraden(
         n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag());
     Kandidaten kand(n + 1);
-    Kandidaten zellen(liste->zeilen());
     for (Index p = 1; p < n; ++p) {
         kand.neueRunde();
-        zellen.neueRunde();
         geraden.fuer(q(p - 1), q(p), [&](Index id) {
             if (id + 1 >= p + 2)
                 kand.nimm(id + 1);
         });
-        stueckweise(q(p - 1), q(p), h, d, [&](const Rahmen& kasten) {
-            liste->fuerZeilen(kasten, [&](Index z) {
-                if (zellen.erstmals(z))
-                    liste->fuer(z, [&](Index id) {
-                        if (id + 1 >= p + 2)
-                            kand.nimm(id + 1);
-                    });
+        // Segment p is item p - 1: its own cells are those its boxes cover.
+        liste->fuerEigeneZeilen(p - 1, [&](Index z) {
+            liste->fuer(z, [&](Index id) {
+                if (id + 1 >= p + 2)
+                    kand.nimm(id + 1);
             });
         });
         const Strecke sp{q(p), q(p - 1)};
