@@ -2,6 +2,7 @@
 #include "intern.h"
 #include "raster.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -183,17 +184,8 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     const Raster g = punktRaster(punkte, n, r, reich);
     const double h = g.groesse();
     const double spiel = spielraum(r.betrag());
-    std::vector<Index> stelleVon(static_cast<std::size_t>(n));
-    std::vector<std::int32_t> idAn(static_cast<std::size_t>(n));
-    for (Index i = 0; i < n; ++i) {
-        idAn[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(i);
-        stelleVon[static_cast<std::size_t>(i)] = i;
-    }
     // Segment ending at place i under the id of its end point (place 0: the point alone): the
     // segments of the input in compressed rows, those that cuts create in cells of their own.
-    const auto segment = [&](Index i, auto&& melde) {
-        stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, melde);
-    };
     // The input's segments reach half the reach further, so that until the first cut the
     // cells of segment p + 1 (which is s) alone hold every candidate of p: two boxes less than
     // the reach apart overlap once each is grown by half of it.
@@ -201,47 +193,76 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     const Zellliste anfangs(g, n, [&](Index i, auto&& melde) {
         stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, halb, melde);
     });
-    Faecher neu(g, 16);
+    // Until the first cut every place holds the point of its own id and no segment is new;
+    // the tables that follow the cuts are made at the first one.
+    bool geschnitten = false;
+    std::vector<Index> stelleVon;
+    std::vector<std::int32_t> idAn;
+    std::optional<Kandidaten> kand;
+    std::optional<Faecher> neu;
+    const auto ersterSchnitt = [&] {
+        geschnitten = true;
+        stelleVon.resize(static_cast<std::size_t>(n));
+        idAn.resize(static_cast<std::size_t>(n));
+        for (Index i = 0; i < n; ++i) {
+            idAn[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(i);
+            stelleVon[static_cast<std::size_t>(i)] = i;
+        }
+        kand.emplace(n);
+        neu.emplace(g, 16);
+    };
     const auto trageEin = [&](Index i) {
         const auto id = idAn[static_cast<std::size_t>(i)];
-        segment(i, [&](const Rahmen& k) {
+        stueckweise(punkte[i > 0 ? i - 1 : 0], punkte[i], h, spiel, [&](const Rahmen& k) {
             g.fuerZellen(k, [&](Index z) {
-                auto& l = neu.fach(z);
+                auto& l = neu->fach(z);
                 if (l.empty() || l.back() != id)
                     l.push_back(id);
             });
         });
-    };
-    bool neuLeer = true; // no cut yet, so no segment in `neu`
-    Kandidaten kand(n);
-    std::vector<Index> stellen;
-    const auto sammle = [&](Index p, const Strecke& s) {
-        kand.neueRunde();
-        const auto nimm = [&](Index id) { kand.nimm(id); };
-        if (neuLeer) {
-            anfangs.fuerEigeneZeilen(p + 1, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
-        } else {
-            const auto suche = [&](const Rahmen& k) {
-                anfangs.fuerZeilen(k, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
-                neu.fuer(k, nimm);
-            };
-            stueckweise(s.a, s.b, h, reich, suche);
-            const Punkt pp = punkte[p];
-            suche(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich});
-        }
-        stellen.clear();
-        for (const Index id : kand.sortiert()) {
-            const Index q = stelleVon[static_cast<std::size_t>(id)];
-            if (q >= p + 2 && q < n - 1)
-                stellen.push_back(q);
-        }
-        // Ids keep the order of the places, so the places are ascending already.
     };
     // A case needs P[q] within reach of s or of P[p], or P[p] within reach of the segment
     // q-1..q (the premise of the grid); the boxes of these tests are finer than its cells.
     const auto innen = [reich](Punkt a, Punkt u, Punkt v) {
         return a.x >= std::min(u.x, v.x) - reich && a.x <= std::max(u.x, v.x) + reich &&
                a.y >= std::min(u.y, v.y) - reich && a.y <= std::max(u.y, v.y) + reich;
+    };
+    const auto moeglich = [&](Index p, Index q, const Strecke& s) {
+        if (q < p + 2 || q >= n - 1)
+            return false;
+        const Punkt pq = punkte[q], pp = punkte[p];
+        return innen(pq, s.a, s.b) || innen(pq, pp, pp) || innen(pp, punkte[q - 1], pq);
+    };
+    // The candidates of p, ascending.
+    std::vector<Index> stellen;
+    const auto sammle = [&](Index p, const Strecke& s) {
+        stellen.clear();
+        if (!geschnitten) {
+            anfangs.fuerEigeneZeilen(p + 1, [&](Index zeile) {
+                anfangs.fuer(zeile, [&](Index q) {
+                    if (moeglich(p, q, s))
+                        stellen.push_back(q);
+                });
+            });
+            std::sort(stellen.begin(), stellen.end());
+            stellen.erase(std::unique(stellen.begin(), stellen.end()), stellen.end());
+            return;
+        }
+        kand->neueRunde();
+        const auto nimm = [&](Index id) { kand->nimm(id); };
+        const auto suche = [&](const Rahmen& k) {
+            anfangs.fuerZeilen(k, [&](Index zeile) { anfangs.fuer(zeile, nimm); });
+            neu->fuer(k, nimm);
+        };
+        stueckweise(s.a, s.b, h, reich, suche);
+        const Punkt pp = punkte[p];
+        suche(Rahmen{pp.x - reich, pp.x + reich, pp.y - reich, pp.y + reich});
+        // Ids keep the order of the places, so the places come ascending.
+        for (const Index id : kand->sortiert()) {
+            const Index q = stelleVon[static_cast<std::size_t>(id)];
+            if (q >= 0 && moeglich(p, q, s))
+                stellen.push_back(q);
+        }
     };
     Index p = 0;
     while (p < n - 3) {
@@ -251,9 +272,6 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
         sammle(p, s);
         for (std::size_t k = 0; k < stellen.size(); ++k) {
             const Index q = stellen[k];
-            const Punkt pq = punkte[q], pp = punkte[p];
-            if (!innen(pq, s.a, s.b) && !innen(pq, pp, pp) && !innen(pp, punkte[q - 1], pq))
-                continue;
             if (!quer)
                 quer.emplace(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
             Punkt x{0, 0};
@@ -261,6 +279,8 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
             if (fall == 0 ||
                 !(schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche))
                 continue;
+            if (!geschnitten)
+                ersterSchnitt();
             const Index nVorher = n;
             const Index m = schneide(punkte, n, p, q, fall, x);
             for (Index i = p + 1; i <= p + m; ++i)
@@ -272,7 +292,6 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
             trageEin(p + 1);
             if (fall != 1 && p + 2 < n)
                 trageEin(p + 2);
-            neuLeer = false;
             ++p;
             // The inner step goes on with the new p and the old reference segment.
             sammle(p, s);

@@ -419,8 +419,13 @@ inline Raster punktRaster(const Punkt* p, Index n, const Rahmen& r, double minde
         Zeilentafel tafel(static_cast<std::size_t>(n) * 2);
         std::vector<double> belegt;
         double last = 0;
+        Index letzteZelle = -1; // points in order mostly stay in a cell for a while
+        std::size_t zeile = 0;
         for (Index i = 0; i < n; ++i) {
-            const auto zeile = static_cast<std::size_t>(tafel.anlegen(g.zelleVon(p[i])));
+            if (const Index z = g.zelleVon(p[i]); z != letzteZelle) {
+                letzteZelle = z;
+                zeile = static_cast<std::size_t>(tafel.anlegen(z));
+            }
             if (zeile == belegt.size())
                 belegt.push_back(0);
             last += 2 * belegt[zeile] + 1; // running sum of squared counts
