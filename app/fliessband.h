@@ -29,7 +29,8 @@ inline constexpr std::chrono::milliseconds fliessbandTakt{100};
 // Runs the records through `arbeiter` threads while the calling thread reads and merges.
 // Records travel in batches of about `stapelGewicht` (small records together, so that handing
 // them over costs little against their work); at most 2 * arbeiter + 2 batches are in flight,
-// so memory is bounded by them, not by the file.
+// or more while their weight stays below twice that of the heaviest record so far (one slow
+// record then does not hold up the others), so memory is bounded by them, not by the file.
 // - lesen(Satz&) -> std::size_t: fills the next record on the calling thread and returns its
 //   weight (its points, say; at least 1), 0 when there is none.
 // - arbeiten(Satz&, const std::atomic<bool>& stopp): on a worker; once `stopp` is set the
@@ -39,11 +40,11 @@ inline constexpr std::chrono::milliseconds fliessbandTakt{100};
 //   record is not done, given the record its worker is at; false stops the run.
 // What a worker throws is thrown here when its record is next in order.
 template <class Satz, class Lesen, class Arbeiten, class Uebernehmen, class Warten>
-void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten,
-                  Uebernehmen&& uebernehmen, Warten&& warten,
-                  std::size_t stapelGewicht = 20000) {
+void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten, Uebernehmen&& uebernehmen,
+                  Warten&& warten, std::size_t stapelGewicht = 20000) {
     struct Stapel {
         std::vector<std::unique_ptr<Satz>> saetze;
+        std::size_t gewicht = 0;
         std::atomic<std::size_t> inArbeit = 0; // the record its worker is at
         bool fertig = false;
         std::size_t fehlerBei = 0; // with `fehler`: the record that threw
@@ -109,21 +110,25 @@ void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten,
         abschluss.threads.emplace_back(arbeite);
 
     bool gelesen = false;
+    std::size_t gewichtImFlug = 0;
+    std::size_t schwerster = 0;
     for (;;) {
-        while (!gelesen && imFlug.size() < fenster) {
+        while (!gelesen && (imFlug.size() < fenster || gewichtImFlug < 2 * schwerster)) {
             auto s = std::make_unique<Stapel>();
-            for (std::size_t gewicht = 0; gewicht < stapelGewicht && !gelesen;) {
+            while (s->gewicht < stapelGewicht && !gelesen) {
                 auto satz = std::make_unique<Satz>();
                 const std::size_t g = lesen(*satz);
                 if (g == 0) {
                     gelesen = true;
                     break;
                 }
-                gewicht += g;
+                s->gewicht += g;
+                schwerster = std::max(schwerster, g);
                 s->saetze.push_back(std::move(satz));
             }
             if (s->saetze.empty())
                 break;
+            gewichtImFlug += s->gewicht;
             {
                 std::lock_guard sperre(mutex);
                 offen.push_back(s.get());
@@ -156,6 +161,7 @@ void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten,
             if (!uebernehmen(*aeltester.saetze[k]))
                 return;
         }
+        gewichtImFlug -= aeltester.gewicht;
         imFlug.pop_front();
     }
 }

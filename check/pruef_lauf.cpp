@@ -410,10 +410,10 @@ private:
             return 0; // no circle pair overlaps: the test would find neither contact nor crossing
         // A long ring beside a small one (a coastline and an islet): only the stretches that
         // can come near the other go to the test, with the same result whenever it finds one.
-        const bool schnittA = mitBloecken_ &&
-                              schneideAus(a.punkte, a.bloecke, c.bloecke, true, ausA_, kreiseA_);
-        const bool schnittB = mitBloecken_ &&
-                              schneideAus(c.punkte, c.bloecke, a.bloecke, false, ausB_, kreiseB_);
+        const bool schnittA =
+            mitBloecken_ && schneideAus(a.punkte, a.bloecke, c.bloecke, true, ausA_, kreiseA_);
+        const bool schnittB =
+            mitBloecken_ && schneideAus(c.punkte, c.bloecke, a.bloecke, false, ausB_, kreiseB_);
         const std::vector<Punkt>& punkteA = schnittA ? ausA_ : a.punkte;
         const std::vector<Segmentkreis>& kreiseA = schnittA ? kreiseA_ : a.kreise;
         const std::vector<Punkt>& punkteB = schnittB ? ausB_ : c.punkte;

@@ -140,9 +140,9 @@ TEST(RingNaehe, AusschnittFindetWasDerGanzeRingFindet) {
                 const bool schnittB = schneideAus(pb, bb, ba, false, sb, tk);
                 geschnitten += schnittA || schnittB;
                 Punkt ganzA{}, ganzB{}, teilA{}, teilB{};
-                const int32_t soll = trelvik::geo::MultiPolygonTest(
-                    pa.data(), anzahl(pa), ka.data(), pb.data(), anzahl(pb), kb.data(), t, &ganzA,
-                    &ganzB);
+                const int32_t soll =
+                    trelvik::geo::MultiPolygonTest(pa.data(), anzahl(pa), ka.data(), pb.data(),
+                                                   anzahl(pb), kb.data(), t, &ganzA, &ganzB);
                 const auto& qa = schnittA ? sa : pa;
                 const auto& qb = schnittB ? sb : pb;
                 const int32_t ist = trelvik::geo::MultiPolygonTest(

@@ -140,8 +140,7 @@ TEST_F(ZielUnterFehlern, GetoeteLaeufeHinterlassenAltesOderNeuesZiel) {
     int neueGesehen = 0;
     // The runs are timed on a loaded machine too: should the random delays all fall on one side
     // of the end, further runs go to that side, with growing delays past the measured time.
-    for (int lauf = 0; lauf < 40 || (lauf < 60 && (alteGesehen == 0 || neueGesehen == 0));
-         ++lauf) {
+    for (int lauf = 0; lauf < 40 || (lauf < 60 && (alteGesehen == 0 || neueGesehen == 0)); ++lauf) {
         long warten = verzug(zufall);
         if (lauf >= 40)
             warten = alteGesehen == 0 ? 0 : (dauer + 1) << std::min(lauf - 39, 8);

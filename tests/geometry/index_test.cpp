@@ -225,8 +225,8 @@ TEST_P(Differenz, PunkteZusammenfassenUndZungen) {
             int32_t n[2] = {-1, -1};
             int32_t bewegt[2] = {-1, -1};
             beideWege([&](bool brute) {
-                n[brute] = geo::entferneZungen(ergebnis[brute].data(), anzahl(zungen), t,
-                                               &bewegt[brute]);
+                n[brute] =
+                    geo::entferneZungen(ergebnis[brute].data(), anzahl(zungen), t, &bewegt[brute]);
             });
             EXPECT_EQ(n[0], n[1]);
             EXPECT_EQ(bewegt[0], bewegt[1]);
