@@ -78,31 +78,21 @@ Teil zufallsTeil(std::mt19937& z, double& toleranz) {
     return t;
 }
 
-// A walk whose turns and steps lie at the limits of the spike test: turns that put the flank a
-// hair either side of the direction threshold, straight back, steps about t long and about 2 t
-// (a neighbour about t off a flank's line).
+// A walk at the limits of the spike test: turns that put the flank a hair either side of the
+// direction threshold (equal steps: the chord halves the turn), straight back, other turns with
+// steps about t or 2 t long.
 Teil schwellenTeil(std::mt19937& z, double t) {
     std::uniform_real_distribution<double> eins(-1, 1);
-    const double versatz[] = {0, 500000.5, 1e7};
     const double s = t > 0 ? t : 1;
-    Punkt p{versatz[z() % 3], versatz[z() % 3] * 0.5};
+    Punkt p{(z() % 2) * 500000.5, (z() % 2) * 1e7};
     double richtung = eins(z) * 3.14159;
     Teil teil{p};
     for (std::size_t n = 4 + z() % 40; teil.size() < n;) {
-        double wende = eins(z);
-        double schritt = s * (1 + eins(z) * 1e-7);
-        switch (z() % 4) {
-        case 0: // equal steps: the chord halves the turn
-            wende = 2 * 0.000314159265358979 * (1 + eins(z) * 1e-3);
-            schritt = s * 10;
-            break;
-        case 1:
-            wende = 3.141592653589793 - 1e-4 * eins(z);
-            break;
-        case 2:
-            schritt *= 2;
-            break;
-        }
+        const unsigned art = z() % 4;
+        const double wende = art == 0   ? 2 * 0.000314159265358979 * (1 + eins(z) * 1e-3)
+                             : art == 1 ? 3.141592653589793 - 1e-4 * eins(z)
+                                        : eins(z);
+        const double schritt = s * (art == 0 ? 10 : art == 2 ? 2 : 1) * (1 + eins(z) * 1e-7);
         richtung += z() % 2 == 0 ? wende : -wende;
         p = {p.x + schritt * std::cos(richtung), p.y + schritt * std::sin(richtung)};
         teil.push_back(p);
