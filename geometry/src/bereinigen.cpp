@@ -239,7 +239,7 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
         stellen.clear();
         if (!geschnitten) {
             anfangs.fuerEigeneZeilen(p + 1, [&](Index zeile) {
-                anfangs.fuer(zeile, [&](Index q) {
+                anfangs.fuerAb(zeile, p + 2, [&](Index q) {
                     if (moeglich(p, q, s))
                         stellen.push_back(q);
                 });

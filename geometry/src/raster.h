@@ -322,6 +322,13 @@ public:
              k < eigeneStart[static_cast<std::size_t>(id) + 1]; ++k)
             f(static_cast<Index>(eigene[static_cast<std::size_t>(k)]));
     }
+    // The ids of one row from `ab` on, ascending.
+    template <class F> void fuerAb(Index zeile, Index ab, F&& f) const {
+        const auto anfang = inhalt.begin() + start[static_cast<std::size_t>(zeile)];
+        const auto ende = inhalt.begin() + start[static_cast<std::size_t>(zeile) + 1];
+        for (auto it = std::lower_bound(anfang, ende, ab); it != ende; ++it)
+            f(static_cast<Index>(*it));
+    }
     // The ids of one row, ascending.
     template <class F> void fuer(Index zeile, F&& f) const {
         for (Index k = start[static_cast<std::size_t>(zeile)];
