@@ -308,8 +308,41 @@ void ringeAnpassen(std::vector<Punkt>& punkte, const std::vector<std::int32_t>& 
         const std::size_t ende = p + 1 < k ? start(p + 1) : punkte.size();
         return ende > start(p) ? ende - start(p) : 0;
     };
-    // Areas and frames per ring, renewed when the ring changes: a pair whose frames lie more
-    // than 2 t apart is one the library leaves as it is, so it is not handed over at all.
+    // Per ring the library's frame grown by 2 t, computed as it does (NaN coordinates drop out
+    // of std::min and std::max; after a change a frame may stay larger than its ring, which only
+    // lets a pair through to the library's own test), and its largest coordinate magnitude (-1:
+    // a coordinate the library's indexed path does not take).
+    struct Rahmen {
+        double xMin, xMax, yMin, yMax;
+    };
+    std::vector<Rahmen> rahmen(k);
+    std::vector<double> groesste(k, 0);
+    std::vector<std::size_t> anfang(k), anzahl(k);
+    const auto vermesse = [&](std::size_t p) {
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        Rahmen r{inf, -inf, inf, -inf};
+        double b = 0;
+        for (std::size_t q = anfang[p], e = anfang[p] + anzahl[p]; q < e; ++q) {
+            r.xMin = std::min(r.xMin, punkte[q].x);
+            r.xMax = std::max(r.xMax, punkte[q].x);
+            r.yMin = std::min(r.yMin, punkte[q].y);
+            r.yMax = std::max(r.yMax, punkte[q].y);
+            if (b >= 0)
+                b = handlich(punkte[q].x) && handlich(punkte[q].y)
+                        ? std::max({b, std::fabs(punkte[q].x), std::fabs(punkte[q].y)})
+                        : -1;
+        }
+        const double d = 2 * minAbstand;
+        rahmen[p] = {r.xMin - d, r.xMax + d, r.yMin - d, r.yMax + d};
+        groesste[p] = b;
+    };
+    for (std::size_t p = 0; p < k; ++p) {
+        anfang[p] = start(p);
+        anzahl[p] = laenge(p);
+        vermesse(p);
+    }
+    // Areas per ring, renewed when the ring changes; a pair whose frames lie more than 2 t
+    // apart is one the library leaves as it is, so it is not handed over at all.
     std::vector<double> flaechen(k, 0);
     std::vector<char> flaecheGilt(k, 0);
     const auto flaeche = [&](std::size_t p) {
@@ -317,36 +350,11 @@ void ringeAnpassen(std::vector<Punkt>& punkte, const std::vector<std::int32_t>& 
             double umfang = 0;
             double kuerzeste = 0;
             flaechen[p] = std::fabs(geo::areaBerechnen(
-                punkte.data() + start(p), anzahl32(laenge(p)) - 1, &umfang, &kuerzeste));
+                punkte.data() + anfang[p], anzahl32(anzahl[p]) - 1, &umfang, &kuerzeste));
             flaecheGilt[p] = 1;
         }
         return flaechen[p];
     };
-    // The library's frame grown by 2 t, computed as it does: NaN coordinates drop out of
-    // std::min and std::max. After a change a frame may stay larger than its ring, which only
-    // lets a pair through to the library's own test.
-    struct Rahmen {
-        double xMin, xMax, yMin, yMax;
-    };
-    std::vector<Rahmen> rahmen(k);
-    std::vector<std::size_t> anfang(k), anzahl(k);
-    const auto rahmenNeu = [&](std::size_t p) {
-        constexpr double inf = std::numeric_limits<double>::infinity();
-        Rahmen r{inf, -inf, inf, -inf};
-        for (std::size_t q = anfang[p], e = anfang[p] + anzahl[p]; q < e; ++q) {
-            r.xMin = std::min(r.xMin, punkte[q].x);
-            r.xMax = std::max(r.xMax, punkte[q].x);
-            r.yMin = std::min(r.yMin, punkte[q].y);
-            r.yMax = std::max(r.yMax, punkte[q].y);
-        }
-        const double t = minAbstand;
-        rahmen[p] = {r.xMin - 2 * t, r.xMax + 2 * t, r.yMin - 2 * t, r.yMax + 2 * t};
-    };
-    for (std::size_t p = 0; p < k; ++p) {
-        anfang[p] = start(p);
-        anzahl[p] = laenge(p);
-        rahmenNeu(p);
-    }
     const bool allePaare = geo::verlangterWeg() == geo::Weg::AllePaare;
     const auto nah = [&](std::size_t i, std::size_t j) {
         const Rahmen& a = rahmen[i];
@@ -358,22 +366,8 @@ void ringeAnpassen(std::vector<Punkt>& punkte, const std::vector<std::int32_t>& 
     // of one (an island in its frame) need not be handed over with it. Only for coordinates the
     // library's indexed path takes, and for ring sizes where it always takes that path.
     std::vector<std::unique_ptr<Nahzellen>> nahzellen(k);
-    std::vector<double> groesste(k, 0); // largest coordinate magnitude of a ring, -1: not handy
-    const auto betragNeu = [&](std::size_t p) {
-        double b = 0;
-        for (std::size_t q = anfang[p], e = anfang[p] + anzahl[p]; q < e; ++q) {
-            if (!handlich(punkte[q].x) || !handlich(punkte[q].y)) {
-                b = -1;
-                break;
-            }
-            b = std::max({b, std::fabs(punkte[q].x), std::fabs(punkte[q].y)});
-        }
-        groesste[p] = b;
-    };
     const double t = minAbstand;
     const bool vorpruefen = !allePaare && t > 0 && std::isfinite(t);
-    for (std::size_t p = 0; p < k; ++p)
-        betragNeu(p);
     const auto erreichbar = [&](std::size_t a, std::size_t b) {
         if (!vorpruefen || anzahl[a] < 4096 || groesste[a] < 0 || groesste[b] < 0)
             return true;
@@ -428,10 +422,9 @@ void ringeAnpassen(std::vector<Punkt>& punkte, const std::vector<std::int32_t>& 
                 }
                 if (weicht < k) {
                     nahzellen[weicht].reset();
-                    betragNeu(weicht);
                     flaecheGilt[weicht] = 0;
                     offen[weicht] = 1;
-                    rahmenNeu(weicht);
+                    vermesse(weicht);
                 }
             }
             if (geschlossen) {
