@@ -3,6 +3,7 @@
 #include "raster.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -167,6 +168,127 @@ Index kleineFlaechenAllePaare(Punkt* punkte, Index n, double t, double minFlaech
     return n;
 }
 
+// A case needs P[q] within reach of s or of P[p], or P[p] within reach of the segment q-1..q
+// (the premise of the grids below); these box tests are finer than their cells.
+bool innen(Punkt a, Punkt u, Punkt v, double reich) {
+    return a.x >= std::min(u.x, v.x) - reich && a.x <= std::max(u.x, v.x) + reich &&
+           a.y >= std::min(u.y, v.y) - reich && a.y <= std::max(u.y, v.y) + reich;
+}
+bool kannFallSein(const Punkt* punkte, Index n, Index p, Index q, const Strecke& s, double reich) {
+    if (q < p + 2 || q >= n - 1)
+        return false;
+    const Punkt pq = punkte[q], pp = punkte[p];
+    return innen(pq, s.a, s.b, reich) || innen(pq, pp, pp, reich) ||
+           innen(pp, punkte[q - 1], pq, reich);
+}
+
+// A pair whose outline comes back (fallBei) around a loop that is not small.
+struct Fall {
+    Index p, q;
+    int art;
+    Punkt x;
+};
+
+bool bitgleich(Punkt a, Punkt b) {
+    return std::memcmp(&a, &b, sizeof(Punkt)) == 0;
+}
+bool bitgleich(double a, double b) {
+    return std::memcmp(&a, &b, sizeof(double)) == 0;
+}
+
+// What the last pass on this thread saw when it cut nothing: its points, t and area, and every
+// pair with a case. The cleaning of a part runs the pass round after round while the other
+// passes take out a point or two. Without a cut the pass is a plain test over all pairs (each
+// case depends on P[p], P[p+1], P[q-1] and P[q] alone, its area on P[p..q]), so where the new
+// points agree bit for bit with the old ones in a head and a tail, only the pairs that touch the
+// stretch between them can have a new case, and only the known cases around it a new area.
+struct Gedaechtnis {
+    bool gilt = false;
+    double t = 0;
+    double minFlaeche = 0;
+    std::vector<Punkt> punkte;
+    std::vector<Fall> faelle;
+    std::vector<Fall> neu;
+};
+thread_local Gedaechtnis gedaechtnis;
+
+// True when the pass would cut nothing in the points, as the memory proves; false when it
+// cannot tell or a cut is due. On true the memory holds the points as they are.
+bool ohneSchnittLautGedaechtnis(const Punkt* punkte, Index n, double t, double minFlaeche,
+                                double reich) {
+    Gedaechtnis& g = gedaechtnis;
+    if (!g.gilt || !bitgleich(g.t, t) || !bitgleich(g.minFlaeche, minFlaeche))
+        return false;
+    const auto alt = static_cast<Index>(g.punkte.size());
+    const Index d = alt - n;
+    if (d < 0)
+        return false;
+    // Head [0, a) and tail [e, n) agree with the old places [0, a) and [e + d, alt).
+    Index a = 0;
+    while (a < n && bitgleich(punkte[a], g.punkte[static_cast<std::size_t>(a)]))
+        ++a;
+    Index m = 0;
+    while (m < n - a &&
+           bitgleich(punkte[n - 1 - m], g.punkte[static_cast<std::size_t>(alt - 1 - m)]))
+        ++m;
+    const Index e = n - m;
+    if (e - a > 16)
+        return false; // too much has changed: the full pass is the cheaper test
+    g.neu.clear();
+    // Whether the pair has a case; false when it makes a cut.
+    const auto pruefe = [&](Index p, Index q) {
+        const Strecke s{punkte[p], punkte[p + 1]};
+        if (!kannFallSein(punkte, n, p, q, s, reich))
+            return true;
+        Punkt x{0, 0};
+        const int art =
+            fallBei(punkte, p, q, s, Querrichtung(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x)), t, x);
+        if (art == 0)
+            return true;
+        if (schleifenFlaeche(punkte, p, q, art == 3 ? x : punkte[q]) < minFlaeche)
+            return false;
+        g.neu.push_back({p, q, art, x});
+        return true;
+    };
+    // The known cases whose four points are unchanged, at their new places.
+    for (const Fall& f : g.faelle) {
+        Index p = 0, q = 0;
+        if (f.p + 1 < a)
+            p = f.p;
+        else if (f.p >= e + d)
+            p = f.p - d;
+        else
+            continue;
+        if (f.q < a)
+            q = f.q;
+        else if (f.q - 1 >= e + d)
+            q = f.q - d;
+        else
+            continue;
+        if (p > n - 4 || q > n - 2)
+            continue;
+        // A loop wholly in the head or in the tail keeps its points and so its area.
+        if (q >= a && p < e && schleifenFlaeche(punkte, p, q, f.art == 3 ? f.x : punkte[q]) <
+                                   minFlaeche)
+            return false;
+        g.neu.push_back({p, q, f.art, f.x});
+    }
+    // The pairs with P[p] or P[p + 1] in the changed stretch, then those with P[q - 1] or P[q].
+    const Index pVon = std::max<Index>(a - 1, 0);
+    const Index pBis = std::min(e - 1, n - 4);
+    for (Index p = pVon; p <= pBis; ++p)
+        for (Index q = p + 2; q <= n - 2; ++q)
+            if (!pruefe(p, q))
+                return false;
+    for (Index q = std::max<Index>(a, 2); q <= std::min(e, n - 2); ++q)
+        for (Index p = 0; p <= std::min(q - 2, n - 4); ++p)
+            if ((p < pVon || p > pBis) && !pruefe(p, q))
+                return false;
+    g.punkte.assign(punkte, punkte + n);
+    g.faelle.swap(g.neu);
+    return true;
+}
+
 // Only a q whose point lies within t of the reference segment or of P[p], or whose segment
 // q-1..q passes within t of P[p], can be a case; those are taken from a grid of the segments,
 // in ascending q. The array itself moves exactly as in the reference (a cut moves the rest down
@@ -181,6 +303,11 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
     if (std::isinf(t) || !handlich(punkte, 0, n, r))
         return false;
     const double reich = t * (1 + 1e-9) + spielraum(r.betrag());
+    if (ohneSchnittLautGedaechtnis(punkte, n, t, minFlaeche, reich))
+        return true;
+    Gedaechtnis& merk = gedaechtnis;
+    merk.gilt = false;
+    merk.faelle.clear();
     const Raster g = punktRaster(punkte, n, r, reich);
     const double h = g.groesse();
     const double spiel = spielraum(r.betrag());
@@ -221,17 +348,8 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
             });
         });
     };
-    // A case needs P[q] within reach of s or of P[p], or P[p] within reach of the segment
-    // q-1..q (the premise of the grid); the boxes of these tests are finer than its cells.
-    const auto innen = [reich](Punkt a, Punkt u, Punkt v) {
-        return a.x >= std::min(u.x, v.x) - reich && a.x <= std::max(u.x, v.x) + reich &&
-               a.y >= std::min(u.y, v.y) - reich && a.y <= std::max(u.y, v.y) + reich;
-    };
     const auto moeglich = [&](Index p, Index q, const Strecke& s) {
-        if (q < p + 2 || q >= n - 1)
-            return false;
-        const Punkt pq = punkte[q], pp = punkte[p];
-        return innen(pq, s.a, s.b) || innen(pq, pp, pp) || innen(pp, punkte[q - 1], pq);
+        return kannFallSein(punkte, n, p, q, s, reich);
     };
     // The candidates of p, ascending.
     std::vector<Index> stellen;
@@ -276,9 +394,13 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
                 quer.emplace(std::atan2(s.b.y - s.a.y, s.b.x - s.a.x));
             Punkt x{0, 0};
             const int fall = fallBei(punkte, p, q, s, *quer, t, x);
-            if (fall == 0 ||
-                !(schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche))
+            if (fall == 0)
                 continue;
+            if (!(schleifenFlaeche(punkte, p, q, fall == 3 ? x : punkte[q]) < minFlaeche)) {
+                if (!geschnitten)
+                    merk.faelle.push_back({p, q, fall, x});
+                continue;
+            }
             if (!geschnitten)
                 ersterSchnitt();
             const Index nVorher = n;
@@ -298,6 +420,12 @@ bool kleineFlaechenIndex(Punkt* punkte, Index& n, double t, double minFlaeche) {
             k = static_cast<std::size_t>(-1); // from the first candidate again
         }
         ++p;
+    }
+    if (!geschnitten) {
+        merk.t = t;
+        merk.minFlaeche = minFlaeche;
+        merk.punkte.assign(punkte, punkte + n);
+        merk.gilt = true;
     }
     return true;
 }
