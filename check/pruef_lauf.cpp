@@ -13,14 +13,18 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <span>
 
 namespace trelvik {
 
 namespace {
 
-// The segment circles and the enlarged box of one part, built once per record.
+// One part: its points (a view into the record's array, or a copy of its own when that array
+// has more than X and Y per point), and the segment circles and the enlarged box, built once
+// per record.
 struct Teil {
-    std::vector<Punkt> punkte;
+    std::span<const Punkt> punkte;
+    std::vector<Punkt> eigene;
     std::vector<Segmentkreis> kreise;
     KreisBloecke bloecke;
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
@@ -59,7 +63,7 @@ std::string ganz(double wert) {
     return formatCheck(wert, "0");
 }
 
-bool endlich(const std::vector<Punkt>& teil) {
+bool endlich(std::span<const Punkt> teil) {
     return std::all_of(teil.begin(), teil.end(),
                        [](const Punkt& p) { return std::isfinite(p.x) && std::isfinite(p.y); });
 }
@@ -296,8 +300,8 @@ public:
                 return false;
             s.teil.store(i, std::memory_order_relaxed);
             Teil& teil = teile_[static_cast<std::size_t>(i - 1)];
-            kopiereTeil(s.punkte, lpp[static_cast<std::size_t>(i - 1)],
-                        lpp[static_cast<std::size_t>(i)] - 1, teil.punkte);
+            nimmTeil(s.punkte, lpp[static_cast<std::size_t>(i - 1)],
+                     lpp[static_cast<std::size_t>(i)] - 1, teil);
             pruefeTeil(b, i, teil.punkte);
         }
         return pruefeRinge(b, s.ring) && !halt();
@@ -306,19 +310,27 @@ public:
 private:
     bool halt() const { return stopp_.load(std::memory_order_relaxed); }
 
-    static void kopiereTeil(const Punktfeld& punkte, std::int32_t s, std::int32_t e,
-                            std::vector<Punkt>& ziel) {
-        ziel.clear();
+    static void nimmTeil(const Punktfeld& punkte, std::int32_t s, std::int32_t e, Teil& teil) {
+        teil.punkte = {};
+        teil.eigene.clear();
         if (e < s || s < 0 || static_cast<std::size_t>(e) >= punkte.zeilen() ||
             punkte.spalten() < 2)
             return;
-        ziel.reserve(static_cast<std::size_t>(e - s + 1));
+        const auto n = static_cast<std::size_t>(e - s + 1);
+        if (punkte.spalten() == 2) {
+            // Two columns lie like an array of Punkt.
+            static_assert(sizeof(Punkt) == 2 * sizeof(double));
+            teil.punkte = {reinterpret_cast<const Punkt*>(punkte.daten()) + s, n};
+            return;
+        }
+        teil.eigene.reserve(n);
         for (std::int32_t k = s; k <= e; ++k)
-            ziel.push_back(
+            teil.eigene.push_back(
                 {punkte(static_cast<std::size_t>(k), 0), punkte(static_cast<std::size_t>(k), 1)});
+        teil.punkte = teil.eigene;
     }
 
-    void pruefeTeil(SatzBefund& b, std::int32_t i, std::vector<Punkt>& teil) {
+    void pruefeTeil(SatzBefund& b, std::int32_t i, std::span<const Punkt>& teil) {
         ++z_->teileGeprueft;
         if (teil.size() < 2) {
             b.zuWenigPunkte = true;
@@ -329,7 +341,7 @@ private:
             b.formatFehler.push_back("Teil " + std::to_string(i) +
                                      " hat Koordinaten, die keine endlichen Zahlen sind (NaN "
                                      "oder unendlich); er wurde nicht geprüft.");
-            teil.clear();
+            teil = {};
             return;
         }
         const auto letzter = static_cast<std::int32_t>(teil.size() - 1);
@@ -414,9 +426,9 @@ private:
             mitBloecken_ && schneideAus(a.punkte, a.bloecke, c.bloecke, true, ausA_, kreiseA_);
         const bool schnittB =
             mitBloecken_ && schneideAus(c.punkte, c.bloecke, a.bloecke, false, ausB_, kreiseB_);
-        const std::vector<Punkt>& punkteA = schnittA ? ausA_ : a.punkte;
+        const std::span<const Punkt> punkteA = schnittA ? std::span<const Punkt>(ausA_) : a.punkte;
         const std::vector<Segmentkreis>& kreiseA = schnittA ? kreiseA_ : a.kreise;
-        const std::vector<Punkt>& punkteB = schnittB ? ausB_ : c.punkte;
+        const std::span<const Punkt> punkteB = schnittB ? std::span<const Punkt>(ausB_) : c.punkte;
         const std::vector<Segmentkreis>& kreiseB = schnittB ? kreiseB_ : c.kreise;
         Punkt pa{0, 0}, pb{0, 0};
         const std::int32_t flags = geo::MultiPolygonTest(

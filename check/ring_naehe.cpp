@@ -111,7 +111,7 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
     return false;
 }
 
-bool schneideAus(const std::vector<Punkt>& punkte, const KreisBloecke& a, const KreisBloecke& b,
+bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const KreisBloecke& b,
                  bool mitErstem, std::vector<Punkt>& ausPunkte,
                  std::vector<Segmentkreis>& ausKreise) {
     const std::vector<Segmentkreis>* kreise = a.kreise_;

@@ -6,6 +6,7 @@
 #include "trelvik_geometrie.h"
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace trelvik {
@@ -19,7 +20,7 @@ public:
     // False only when no circle of a can pass the overlap test with a circle of b, rounding
     // included; true whenever that cannot be ruled out cheaply.
     friend bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b);
-    friend bool schneideAus(const std::vector<Punkt>& punkte, const KreisBloecke& a,
+    friend bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a,
                             const KreisBloecke& b, bool mitErstem, std::vector<Punkt>& ausPunkte,
                             std::vector<Segmentkreis>& ausKreise);
 
@@ -44,7 +45,7 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b);
 // pairs in the same order and finds the same flags and, when it finds something, the same
 // places; what it names when it finds nothing may differ. False (and nothing cut) when the whole
 // ring is to be taken.
-bool schneideAus(const std::vector<Punkt>& punkte, const KreisBloecke& a, const KreisBloecke& b,
+bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const KreisBloecke& b,
                  bool mitErstem, std::vector<Punkt>& ausPunkte,
                  std::vector<Segmentkreis>& ausKreise);
 
