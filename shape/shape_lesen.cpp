@@ -277,6 +277,8 @@ std::span<const std::uint8_t> VunInterface::bytesAb(std::uint64_t start, std::ui
         std::min(shpLaenge_ - start, std::max<std::uint64_t>(fensterGroesse, ende - start)));
     if (fenster_.size() < groesse)
         fenster_.resize(groesse);
+    else if (groesse <= fensterGroesse && fenster_.size() > 4 * fensterGroesse)
+        std::vector<std::uint8_t>(groesse).swap(fenster_); // the window of a large record goes
     fensterLaenge_ = 0;
     fensterLaenge_ = shpNummer.liesAb(start, std::span<std::uint8_t>(fenster_.data(), groesse));
     fensterStart_ = start;

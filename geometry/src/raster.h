@@ -200,7 +200,7 @@ public:
         schluessel.push_back(z);
         tafel[i] = zeile;
         if (2 * schluessel.size() > tafel.size())
-            hashGroesse(4 * schluessel.size());
+            hashGroesse(2 * tafel.size()); // filled to a quarter again
         return zeile;
     }
     // Each occupied cell of g within the box, once, by its row.
@@ -260,14 +260,13 @@ public:
     Zellliste(const Raster& g, Index ids, E&& eintragen)
         : raster(g), tafel(static_cast<std::size_t>(ids) * 2) {
         std::vector<std::int32_t> zuletzt;
-        std::vector<std::pair<std::int32_t, std::int32_t>> paare;
-        paare.reserve(static_cast<std::size_t>(ids) * 2);
+        eigene.reserve(static_cast<std::size_t>(ids) * 2);
         eigeneStart.reserve(static_cast<std::size_t>(ids) + 1);
         // Neighbouring items mostly share cells: the last cell's row saves its lookup.
         Index letzteZelle = -1;
         std::int32_t letzteZeile = -1;
         for (Index id = 0; id < ids; ++id) {
-            eigeneStart.push_back(static_cast<Index>(paare.size()));
+            eigeneStart.push_back(static_cast<Index>(eigene.size()));
             eintragen(id, [&](const Rahmen& k) {
                 g.fuerZellen(k, [&](Index z) {
                     if (z != letzteZelle) {
@@ -280,25 +279,30 @@ public:
                     auto& l = zuletzt[static_cast<std::size_t>(zeile)];
                     if (l != static_cast<std::int32_t>(id)) {
                         l = static_cast<std::int32_t>(id);
-                        paare.emplace_back(zeile, static_cast<std::int32_t>(id));
+                        eigene.push_back(zeile);
                     }
                 });
             });
         }
-        eigeneStart.push_back(static_cast<Index>(paare.size()));
-        eigene.resize(paare.size());
-        for (std::size_t k = 0; k < paare.size(); ++k)
-            eigene[k] = paare[k].first;
+        eigeneStart.push_back(static_cast<Index>(eigene.size()));
+        std::vector<std::int32_t>().swap(zuletzt);
+        // The rows from the items' own lists, ids ascending: counts, their sums as the
+        // write positions, which end as the starts of the following rows.
         start.assign(static_cast<std::size_t>(tafel.zeilen()) + 1, 0);
-        for (const auto& pa : paare)
-            ++start[static_cast<std::size_t>(pa.first) + 1];
+        for (const std::int32_t zeile : eigene)
+            ++start[static_cast<std::size_t>(zeile) + 1];
         for (std::size_t z = 1; z < start.size(); ++z)
             start[z] += start[z - 1];
-        inhalt.resize(paare.size());
-        std::vector<Index> stelle(start.begin(), start.end() - 1);
-        for (const auto& pa : paare)
-            inhalt[static_cast<std::size_t>(stelle[static_cast<std::size_t>(pa.first)]++)] =
-                pa.second;
+        inhalt.resize(eigene.size());
+        for (Index id = 0; id < ids; ++id)
+            for (Index k = eigeneStart[static_cast<std::size_t>(id)];
+                 k < eigeneStart[static_cast<std::size_t>(id) + 1]; ++k)
+                inhalt[static_cast<std::size_t>(
+                    start[static_cast<std::size_t>(eigene[static_cast<std::size_t>(k)])]++)] =
+                    static_cast<std::int32_t>(id);
+        for (std::size_t z = start.size() - 1; z > 0; --z)
+            start[z] = start[z - 1];
+        start[0] = 0;
     }
     // Rows, for per-row marks.
     Index zeilen() const { return tafel.zeilen(); }
@@ -488,9 +492,11 @@ public:
     template <class A, class B>
     Geradenliste(Index ids, A&& a, B&& b, double ausdehnung)
         : toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
+        liste.reserve(static_cast<std::size_t>(ids));
         for (Index id = 0; id < ids; ++id)
             if (auto g = gerade(a(id), b(id)))
-                liste.push_back({g->first, g->second, id, fachVon(g->first)});
+                liste.push_back({g->first, g->second, static_cast<std::int32_t>(id),
+                                 static_cast<std::int32_t>(fachVon(g->first))});
         std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
             return x.fach < y.fach || (x.fach == y.fach && x.abstand < y.abstand);
         });
@@ -514,10 +520,11 @@ private:
     static constexpr double pi = 3.14159265358979323846;
     // Entries sorted by direction bin (one window wide), then by offset: many segments on one
     // line, such as a border along a parallel, share a bin and are found by their offset.
+    // Ids are those of one part (int32 counts); bins run to pi / fenster.
     struct Eintrag {
         double winkel, abstand;
-        Index id;
-        Index fach;
+        std::int32_t id;
+        std::int32_t fach;
     };
     static Index fachVon(double w) { return static_cast<Index>(std::floor(w / fenster)); }
     // Direction in [0, pi) and signed distance of the line from the origin; none for a
