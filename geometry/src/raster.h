@@ -500,6 +500,14 @@ public:
         std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
             return x.fach < y.fach || (x.fach == y.fach && x.abstand < y.abstand);
         });
+        // For many segments, where each bin starts: a search then stays within its bin.
+        if (liste.size() >= 65536) {
+            binAnfang.assign(static_cast<std::size_t>(fachVon(pi)) + 2, 0);
+            for (const Eintrag& e : liste)
+                ++binAnfang[static_cast<std::size_t>(e.fach) + 1];
+            for (std::size_t k = 1; k < binAnfang.size(); ++k)
+                binAnfang[k] += binAnfang[k - 1];
+        }
     }
     // Every id whose line could be taken for that of segment a-b.
     template <class F> void fuer(Punkt a, Punkt b, F&& f) const {
@@ -547,7 +555,13 @@ private:
         const double mitte = rho * vorzeichen;
         const double unten = mitte - 2 * toleranz, oben = mitte + 2 * toleranz;
         for (Index fach = fachVon(std::max(von, 0.0)); fach <= fachVon(std::min(bis, pi)); ++fach) {
-            auto it = std::lower_bound(liste.begin(), liste.end(), std::pair{fach, unten},
+            auto anfang = liste.begin();
+            auto ende = liste.end();
+            if (!binAnfang.empty()) {
+                anfang += binAnfang[static_cast<std::size_t>(fach)];
+                ende = liste.begin() + binAnfang[static_cast<std::size_t>(fach) + 1];
+            }
+            auto it = std::lower_bound(anfang, ende, std::pair{fach, unten},
                                        [](const Eintrag& e, const std::pair<Index, double>& k) {
                                            return e.fach < k.first ||
                                                   (e.fach == k.first && e.abstand < k.second);
@@ -560,6 +574,7 @@ private:
     }
     double toleranz;
     std::vector<Eintrag> liste;
+    std::vector<std::uint32_t> binAnfang;
 };
 
 } // namespace trelvik::geometrie
