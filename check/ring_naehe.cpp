@@ -8,6 +8,7 @@ namespace trelvik {
 namespace {
 
 constexpr std::size_t blockLaenge = 32;
+constexpr std::size_t gruppenLaenge = 32;
 
 using Kasten = KreisBloecke::Kasten;
 
@@ -37,9 +38,23 @@ double schlupf(double betragA, double betragB) {
 
 } // namespace
 
+// A group's box holds its blocks' boxes (minima and maxima only), so a block that touches k
+// lies in a group that does.
+template <class F> void KreisBloecke::fuerBloeckeAn(const Kasten& k, double s, F&& f) const {
+    for (std::size_t g = 0; g < gruppen_.size(); ++g) {
+        if (!beruehren(gruppen_[g], k, s))
+            continue;
+        for (std::size_t i = g * gruppenLaenge, e = std::min(bloecke_.size(), i + gruppenLaenge);
+             i < e; ++i)
+            if (beruehren(bloecke_[i], k, s))
+                f(i);
+    }
+}
+
 void KreisBloecke::baue(const std::vector<Segmentkreis>& kreise) {
     kreise_ = &kreise;
     bloecke_.clear();
+    gruppen_.clear();
     betrag_ = 0;
     unsicher_ = false;
     for (std::size_t i = 0; i < kreise.size(); ++i) {
@@ -62,6 +77,12 @@ void KreisBloecke::baue(const std::vector<Segmentkreis>& kreise) {
         else
             nimm(ganz_, kasten);
     }
+    for (std::size_t i = 0; i < bloecke_.size(); ++i) {
+        if (i % gruppenLaenge == 0)
+            gruppen_.push_back(bloecke_[i]);
+        else
+            nimm(gruppen_.back(), bloecke_[i]);
+    }
 }
 
 bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
@@ -73,14 +94,10 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
     if (!beruehren(a.ganz_, b.ganz_, s))
         return false;
     std::vector<std::size_t> la, lb;
-    for (std::size_t i = 0; i < a.bloecke_.size(); ++i)
-        if (beruehren(a.bloecke_[i], b.ganz_, s))
-            la.push_back(i);
+    a.fuerBloeckeAn(b.ganz_, s, [&](std::size_t i) { la.push_back(i); });
     if (la.empty())
         return false;
-    for (std::size_t j = 0; j < b.bloecke_.size(); ++j)
-        if (beruehren(b.bloecke_[j], a.ganz_, s))
-            lb.push_back(j);
+    b.fuerBloeckeAn(a.ganz_, s, [&](std::size_t j) { lb.push_back(j); });
     if (lb.empty())
         return false;
     // Beyond about the work of the contact test itself, let it decide.
@@ -122,9 +139,7 @@ bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const Kre
     // A circle that passes the overlap test with one of b has a box that touches b's, and so
     // does its block.
     std::vector<std::size_t> nah;
-    for (std::size_t i = 0; i < a.bloecke_.size(); ++i)
-        if (beruehren(a.bloecke_[i], b.ganz_, s))
-            nah.push_back(i);
+    a.fuerBloeckeAn(b.ganz_, s, [&](std::size_t i) { nah.push_back(i); });
     if (nah.size() * blockLaenge * 4 > kreise->size())
         return false;
     // Beyond b's box by more than its size and any rounding, radius 0: its distance from every

@@ -29,8 +29,12 @@ public:
     };
 
 private:
+    // Each block whose box touches k (slack s), ascending: through the groups of blocks first.
+    template <class F> void fuerBloeckeAn(const Kasten& k, double s, F&& f) const;
+
     const std::vector<Segmentkreis>* kreise_ = nullptr;
     std::vector<Kasten> bloecke_;
+    std::vector<Kasten> gruppen_; // boxes of gruppenLaenge consecutive blocks
     Kasten ganz_{0, 0, 0, 0};
     double betrag_ = 0;
     bool unsicher_ = true; // values the slack below does not cover
