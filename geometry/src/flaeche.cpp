@@ -77,42 +77,88 @@ void gegenSegment(const Punkt* punkte, Index r, Index j, double& kleinste, Punkt
 double laengeAllePaare(const Punkt* punkte, Index n, double t, Punkt& ort) {
     std::vector<Kasten> kaesten(static_cast<std::size_t>(n) + 1);
 
-    // The square root is taken only for a square below the best square: sqrt is monotonic,
-    // so no pair that could win is passed over.
+    // Runs of `lauf` points with their box: a run whose box lies at least the best square away
+    // cannot lower it. The bound is computed with the pairs' own operations on the box's
+    // nearest coordinates; rounding is monotonic, so no pair of the run comes out below it
+    // (NaN bounds never skip).
+    constexpr Index lauf = 8;
+    std::vector<Kasten> laeufe(static_cast<std::size_t>(n / lauf) + 1);
+    for (Index j = 0; j <= n; ++j) {
+        Kasten& l = laeufe[static_cast<std::size_t>(j / lauf)];
+        const Punkt p = punkte[j];
+        if (j % lauf == 0) {
+            l = {p.x, p.x, p.y, p.y};
+        } else {
+            l.xMin = std::min(l.xMin, p.x);
+            l.xMax = std::max(l.xMax, p.x);
+            l.yMin = std::min(l.yMin, p.y);
+            l.yMax = std::max(l.yMax, p.y);
+        }
+    }
     double kleinste = 0;
     double kleinsteQuadrat = 0;
     bool erstes = true;
+    const auto fern = [&](Punkt pr, const Kasten& l) {
+        const double gx = l.xMin > pr.x ? l.xMin - pr.x : l.xMax < pr.x ? pr.x - l.xMax : 0.0;
+        const double gy = l.yMin > pr.y ? l.yMin - pr.y : l.yMax < pr.y ? pr.y - l.yMax : 0.0;
+        return gx * gx + gy * gy >= kleinsteQuadrat;
+    };
+    // The square root is taken only for a square below the best square: sqrt is monotonic,
+    // so no pair that could win is passed over.
     ort = punkte[0];
     for (Index r = 0; r < n; ++r) {
         const Punkt pr = punkte[r];
-        for (Index j = r + 1; j <= n; ++j) {
-            const double dx = punkte[j].x - pr.x;
-            const double dy = punkte[j].y - pr.y;
-            const double quadrat = dx * dx + dy * dy;
-            if (erstes || quadrat < kleinsteQuadrat) {
-                const double d = std::sqrt(quadrat);
-                if (erstes || d < kleinste) {
-                    kleinste = d;
-                    kleinsteQuadrat = quadrat;
-                    ort = pr;
+        for (Index anfang = (r + 1) / lauf * lauf; anfang <= n; anfang += lauf) {
+            if (!erstes && fern(pr, laeufe[static_cast<std::size_t>(anfang / lauf)]))
+                continue;
+            for (Index j = std::max(anfang, r + 1), e = std::min(anfang + lauf - 1, n); j <= e;
+                 ++j) {
+                const double dx = punkte[j].x - pr.x;
+                const double dy = punkte[j].y - pr.y;
+                const double quadrat = dx * dx + dy * dy;
+                if (erstes || quadrat < kleinsteQuadrat) {
+                    const double d = std::sqrt(quadrat);
+                    if (erstes || d < kleinste) {
+                        kleinste = d;
+                        kleinsteQuadrat = quadrat;
+                        ort = pr;
+                    }
                 }
+                erstes = false;
             }
-            erstes = false;
         }
     }
 
-    for (Index j = 1; j <= n; ++j)
-        kaesten[static_cast<std::size_t>(j)] = segmentKasten(punkte[j - 1], punkte[j], t);
+    // The boxes of the segments, and of each run of `lauf` of them: a point strictly inside a
+    // segment's box is strictly inside the box of its run (minima and maxima only).
+    for (Index j = 1; j <= n; ++j) {
+        const Kasten k = segmentKasten(punkte[j - 1], punkte[j], t);
+        kaesten[static_cast<std::size_t>(j)] = k;
+        Kasten& l = laeufe[static_cast<std::size_t>(j / lauf)];
+        if (j == 1 || j % lauf == 0) {
+            l = k;
+        } else {
+            l.xMin = std::min(l.xMin, k.xMin);
+            l.xMax = std::max(l.xMax, k.xMax);
+            l.yMin = std::min(l.yMin, k.yMin);
+            l.yMax = std::max(l.yMax, k.yMax);
+        }
+    }
 
     // Vertex to non-adjacent segment, only within the enlarged box of the segment.
     for (Index r = 0; r <= n; ++r) {
         const Punkt pr = punkte[r];
-        for (Index j = 1; j <= n; ++j) {
-            if (j == r || j - 1 == r)
-                continue;
-            if (!strengInnen(pr, kaesten[static_cast<std::size_t>(j)]))
-                continue;
-            gegenSegment(punkte, r, j, kleinste, ort);
+        for (Index anfang = 0; anfang <= n; anfang += lauf) {
+            if (!strengInnen(pr, laeufe[static_cast<std::size_t>(anfang / lauf)]))
+                continue; // the runs now hold the segment boxes
+            for (Index j = std::max<Index>(anfang, 1), e = std::min(anfang + lauf - 1, n); j <= e;
+                 ++j) {
+                if (j == r || j - 1 == r)
+                    continue;
+                if (!strengInnen(pr, kaesten[static_cast<std::size_t>(j)]))
+                    continue;
+                gegenSegment(punkte, r, j, kleinste, ort);
+            }
         }
     }
     return kleinste;

@@ -144,6 +144,29 @@ TEST_P(Differenz, KuerzesterAbstand) {
             EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
         }
     });
+    // Arcs that come back beside an early point: the closest pair lies far apart in the order.
+    std::mt19937 z(GetParam());
+    std::uniform_real_distribution<double> eins(0, 1);
+    for (int fall = 0; fall < 30; ++fall) {
+        const int k = 12 + static_cast<int>(z() % 250);
+        const double r = 10 + 1000 * eins(z), bogen = 5.5 / k;
+        const Punkt mitte{(z() % 2) * 500000.5, (z() % 2) * 1e7};
+        Teil teil;
+        for (int i = 0; i < k; ++i)
+            teil.push_back({mitte.x + r * std::cos(bogen * i), mitte.y + r * std::sin(bogen * i)});
+        const Punkt nah = teil[z() % teil.size()];
+        const double w = 6.28 * eins(z), e = r * bogen * (0.05 + 0.9 * eins(z));
+        teil.push_back({nah.x + e * std::cos(w), nah.y + e * std::sin(w)});
+        teil.push_back({mitte.x, mitte.y});
+        const double t = r * bogen * eins(z);
+        double d[2] = {-1, -1};
+        Punkt ort[2] = {};
+        beideWege([&](bool brute) {
+            d[brute] = geo::LaengeBerechnen(teil.data(), letzter(teil), &ort[brute], t);
+        });
+        EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1];
+        EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
+    }
 }
 
 // B is a second random part or a shifted copy of A, so that contact, crossing and neither all
