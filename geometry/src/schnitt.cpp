@@ -124,17 +124,75 @@ struct Kreuzungen {
     }
 };
 
-// The reference: every pair of non-adjacent segments.
+// The reference: every pair of non-adjacent segments. A run of eight segments whose points all
+// lie strictly on one side of the line of segment p, as the orientation test rounds it, is
+// passed over as a whole: every pair in it is left out by the first test. Whether they do is
+// decided on the box of the run's points: the differences and products of the test are
+// monotonic in each coordinate, and so is their rounding, so the products at the box's
+// corners bound those of every point inside (runs with a coordinate that is not finite are
+// always walked).
 Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
     const Punkt p0 = punkte[0];
     Kreuzungen k;
+    constexpr Index lauf = 8;
+    std::vector<Punkt> rel(static_cast<std::size_t>(n) + 1);
+    for (Index i = 0; i <= n; ++i)
+        rel[static_cast<std::size_t>(i)] = relativ(punkte[i], p0);
+    // Run m: segments lauf * m + 1 to lauf * (m + 1), points lauf * m to lauf * (m + 1).
+    struct Lauf {
+        double xMin, xMax, yMin, yMax;
+        bool endlich;
+    };
+    std::vector<Lauf> laeufe(static_cast<std::size_t>(n / lauf));
+    for (std::size_t m = 0; m < laeufe.size(); ++m) {
+        Lauf& l = laeufe[m];
+        const auto von = static_cast<std::size_t>(lauf) * m;
+        l = {rel[von].x, rel[von].x, rel[von].y, rel[von].y, true};
+        for (std::size_t i = von; i <= von + static_cast<std::size_t>(lauf); ++i) {
+            const Punkt q = rel[i];
+            l.endlich = l.endlich && std::isfinite(q.x) && std::isfinite(q.y);
+            l.xMin = std::min(l.xMin, q.x);
+            l.xMax = std::max(l.xMax, q.x);
+            l.yMin = std::min(l.yMin, q.y);
+            l.yMax = std::max(l.yMax, q.y);
+        }
+    }
+    // The side that every point of the run takes against sp (+1 or -1), 0 when not certain.
+    const auto seite = [](const Strecke& sp, const Lauf& l) {
+        if (!l.endlich)
+            return 0;
+        const double d1x = sp.b.x - sp.a.x;
+        const double d1y = sp.b.y - sp.a.y;
+        const double ux = l.xMin - sp.a.x, ox = l.xMax - sp.a.x;
+        const double uy = l.yMin - sp.a.y, oy = l.yMax - sp.a.y;
+        const double linksU = d1x >= 0 ? d1x * uy : d1x * oy;
+        const double linksO = d1x >= 0 ? d1x * oy : d1x * uy;
+        const double rechtsU = d1y >= 0 ? d1y * ux : d1y * ox;
+        const double rechtsO = d1y >= 0 ? d1y * ox : d1y * ux;
+        if (linksU > rechtsO)
+            return 1;
+        if (linksO < rechtsU)
+            return -1;
+        return 0;
+    };
     for (Index p = 1; p < n; ++p) {
-        const Strecke sp{relativ(punkte[p], p0), relativ(punkte[p - 1], p0)};
+        const Strecke sp{rel[static_cast<std::size_t>(p)], rel[static_cast<std::size_t>(p - 1)]};
+        const bool sicher = std::isfinite(sp.a.x) && std::isfinite(sp.a.y) &&
+                            std::isfinite(sp.b.x) && std::isfinite(sp.b.y);
         // drehsinn of segment p against P[j] serves as C for pair j and as D for pair j+1.
-        Punkt vorher = relativ(punkte[p + 1], p0);
+        Punkt vorher = rel[static_cast<std::size_t>(p + 1)];
         int drehVorher = drehsinn(sp.a, sp.b, vorher);
         for (Index j = p + 2; j <= n; ++j) {
-            const Punkt aktuell = relativ(punkte[j], p0);
+            if (sicher && (j - 1) % lauf == 0 && j + lauf - 1 <= n) {
+                const int s = seite(sp, laeufe[static_cast<std::size_t>((j - 1) / lauf)]);
+                if (s != 0) {
+                    j += lauf - 1;
+                    vorher = rel[static_cast<std::size_t>(j)];
+                    drehVorher = s;
+                    continue;
+                }
+            }
+            const Punkt aktuell = rel[static_cast<std::size_t>(j)];
             const int dreh = drehsinn(sp.a, sp.b, aktuell);
             const Strecke sj{aktuell, vorher};
             const int drehD = drehVorher;
