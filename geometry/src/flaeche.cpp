@@ -274,7 +274,8 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         const Index n = letzter;
         double kleinste = 0;
         Punkt ort = punkte[0];
-        if (!nimmIndex(n) || !laengeIndex(punkte, n, t, kleinste, ort))
+        // With its runs the pair loop stays ahead of the grid up to about 400 points.
+        if (!nimmIndex(n, 400) || !laengeIndex(punkte, n, t, kleinste, ort))
             kleinste = laengeAllePaare(punkte, n, t, ort);
         setze(stelle, ort);
         return kleinste;

@@ -19,9 +19,9 @@
 namespace trelvik::geometrie {
 
 // TRELVIK_BRUTE=1 forces the all-pairs reference, TRELVIK_BRUTE=0 the indexed path even for the
-// smallest parts; otherwise the size decides. Read at every call, so that one test program can
-// run both on the same input.
-inline bool nimmIndex(Index groesse) {
+// smallest parts; otherwise the size decides (above `ab`, where the grid starts to pay). Read at
+// every call, so that one test program can run both on the same input.
+inline bool nimmIndex(Index groesse, Index ab = 200) {
     const char* wert = std::getenv("TRELVIK_BRUTE");
     if (wert != nullptr && wert[0] != 0 && wert[1] == 0) {
         if (wert[0] == '1')
@@ -29,7 +29,7 @@ inline bool nimmIndex(Index groesse) {
         if (wert[0] == '0')
             return true;
     }
-    return groesse > 200;
+    return groesse > ab;
 }
 
 struct Rahmen {

@@ -286,7 +286,8 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
         const Index n = letzter;
         const Punkt p0 = punkte[0];
         Kreuzungen k;
-        if (!nimmIndex(n) || !polygonTestIndex(punkte, n, art, k))
+        // With its runs the pair loop stays ahead of the grid up to about 400 points.
+        if (!nimmIndex(n, 400) || !polygonTestIndex(punkte, n, art, k))
             k = polygonTestAllePaare(punkte, n, art);
         Punkt kreuzung = k.kreuzung;
         if (k.anzahl > 0 && !k.berechnet) {
