@@ -40,9 +40,7 @@ extern "C" TRELVIK_API double areaBerechnen(const Punkt* punkte, int32_t letzter
 
 namespace {
 
-struct Kasten {
-    double xMin, xMax, yMin, yMax;
-};
+using Kasten = Rahmen;
 
 // The box of segment a-b enlarged by 2t: a point strictly inside is measured against it.
 Kasten segmentKasten(Punkt a, Punkt b, double t) {
@@ -83,18 +81,8 @@ double laengeAllePaare(const Punkt* punkte, Index n, double t, Punkt& ort) {
     // (NaN bounds never skip).
     constexpr Index lauf = 8;
     std::vector<Kasten> laeufe(static_cast<std::size_t>(n / lauf) + 1);
-    for (Index j = 0; j <= n; ++j) {
-        Kasten& l = laeufe[static_cast<std::size_t>(j / lauf)];
-        const Punkt p = punkte[j];
-        if (j % lauf == 0) {
-            l = {p.x, p.x, p.y, p.y};
-        } else {
-            l.xMin = std::min(l.xMin, p.x);
-            l.xMax = std::max(l.xMax, p.x);
-            l.yMin = std::min(l.yMin, p.y);
-            l.yMax = std::max(l.yMax, p.y);
-        }
-    }
+    for (Index j = 0; j <= n; ++j)
+        laeufe[static_cast<std::size_t>(j / lauf)].nimm(punkte[j]);
     double kleinste = 0;
     double kleinsteQuadrat = 0;
     bool erstes = true;
@@ -130,19 +118,12 @@ double laengeAllePaare(const Punkt* punkte, Index n, double t, Punkt& ort) {
     }
 
     // The boxes of the segments, and of each run of `lauf` of them: a point strictly inside a
-    // segment's box is strictly inside the box of its run (minima and maxima only).
+    // segment's box is strictly inside the box of its run (minima and maxima only; a NaN bound
+    // drops out of them, as it drops out of every comparison with the point).
+    laeufe.assign(laeufe.size(), Kasten{});
     for (Index j = 1; j <= n; ++j) {
-        const Kasten k = segmentKasten(punkte[j - 1], punkte[j], t);
-        kaesten[static_cast<std::size_t>(j)] = k;
-        Kasten& l = laeufe[static_cast<std::size_t>(j / lauf)];
-        if (j == 1 || j % lauf == 0) {
-            l = k;
-        } else {
-            l.xMin = std::min(l.xMin, k.xMin);
-            l.xMax = std::max(l.xMax, k.xMax);
-            l.yMin = std::min(l.yMin, k.yMin);
-            l.yMax = std::max(l.yMax, k.yMax);
-        }
+        kaesten[static_cast<std::size_t>(j)] = segmentKasten(punkte[j - 1], punkte[j], t);
+        laeufe[static_cast<std::size_t>(j / lauf)].nimm(kaesten[static_cast<std::size_t>(j)]);
     }
 
     // Vertex to non-adjacent segment, only within the enlarged box of the segment.

@@ -139,22 +139,16 @@ Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
     for (Index i = 0; i <= n; ++i)
         rel[static_cast<std::size_t>(i)] = relativ(punkte[i], p0);
     // Run m: segments lauf * m + 1 to lauf * (m + 1), points lauf * m to lauf * (m + 1).
-    struct Lauf {
-        double xMin, xMax, yMin, yMax;
-        bool endlich;
+    struct Lauf : Rahmen {
+        bool endlich = true;
     };
     std::vector<Lauf> laeufe(static_cast<std::size_t>(n / lauf));
     for (std::size_t m = 0; m < laeufe.size(); ++m) {
         Lauf& l = laeufe[m];
         const auto von = static_cast<std::size_t>(lauf) * m;
-        l = {rel[von].x, rel[von].x, rel[von].y, rel[von].y, true};
         for (std::size_t i = von; i <= von + static_cast<std::size_t>(lauf); ++i) {
-            const Punkt q = rel[i];
-            l.endlich = l.endlich && std::isfinite(q.x) && std::isfinite(q.y);
-            l.xMin = std::min(l.xMin, q.x);
-            l.xMax = std::max(l.xMax, q.x);
-            l.yMin = std::min(l.yMin, q.y);
-            l.yMax = std::max(l.yMax, q.y);
+            l.endlich = l.endlich && std::isfinite(rel[i].x) && std::isfinite(rel[i].y);
+            l.nimm(rel[i]);
         }
     }
     // The side that every point of the run takes against sp (+1 or -1), 0 when not certain.
