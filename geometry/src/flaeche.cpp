@@ -1,5 +1,6 @@
 // Area, perimeter and the shortest distance within one part.
 #include "intern.h"
+#include "kettenbaum.h"
 #include "raster.h"
 
 #include <algorithm>
@@ -206,12 +207,51 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
         return true; // no distance is below 0
 
     const double reich = kleinste * (1 + 1e-9) + spiel;
+    // (r, j) as one key, r in the high half: sorting the keys gives the loop order.
+    std::vector<std::uint64_t> paare;
+    // Vertex r against segment j (not its own), kept when it could lower the minimum: the
+    // running minimum only falls from here, so a distance not below it never wins.
+    const auto vormerken = [&](Index r, Index j) {
+        if (r == j || r == j - 1 ||
+            !strengInnen(punkte[r], segmentKasten(punkte[j - 1], punkte[j], t)))
+            return;
+        Punkt fuss;
+        if (lotBerechnen({punkte[j - 1], punkte[j]}, punkte[r], fuss) < kleinste)
+            paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
+    };
+    // The kept pairs in the loop's order (r, then j), each once.
+    const auto nachholen = [&] {
+        std::sort(paare.begin(), paare.end());
+        paare.erase(std::unique(paare.begin(), paare.end()), paare.end());
+        for (const std::uint64_t paar : paare)
+            gegenSegment(punkte, static_cast<Index>(paar >> 32),
+                         static_cast<Index>(paar & 0xffffffffu), kleinste, ort);
+    };
+    // Where the vertices crowd the cells, segments cross many cells full of them: the runs'
+    // tree then finds those near a segment with far less work.
+    if (nimmKette() || laengen > 8 * (nn + 1) * std::max(entlang, reich)) {
+        const Kettenbaum baum(n, [&](Index i) { return punkte[i]; });
+        const auto gegen = [&](Index von1, Index bis1, Index von2, Index bis2) {
+            for (Index r = von1 - 1; r <= bis1; ++r)
+                for (Index j = von2; j <= bis2; ++j)
+                    vormerken(r, j);
+        };
+        const bool fertig = baum.fuerNahePaare(reich + 4 * spiel, 64 * nn + 4096,
+                                               [&](Index von1, Index bis1, Index von2, Index bis2) {
+                                                   gegen(von1, bis1, von2, bis2);
+                                                   if (von1 != von2)
+                                                       gegen(von2, bis2, von1, bis1);
+                                               });
+        if (fertig) {
+            nachholen();
+            return true;
+        }
+        paare.clear();
+    }
     const Raster g = Raster::duenn(rahmen, std::max(entlang, reich));
     const Zellliste liste(g, n + 1, punktKasten);
     Kandidaten kand(n + 1);
     Kandidaten zellen(liste.zeilen());
-    // (r, j) as one key, r in the high half: sorting the keys gives the loop order.
-    std::vector<std::uint64_t> paare;
     for (Index j = 1; j <= n; ++j) {
         kand.neueRunde();
         zellen.neueRunde();
@@ -219,24 +259,15 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
             liste.fuerZeilen(k, [&](Index z) {
                 if (zellen.erstmals(z))
                     liste.fuer(z, [&](Index r) {
-                    if (r != j && r != j - 1)
-                        kand.nimm(r);
-                });
+                        if (r != j && r != j - 1)
+                            kand.nimm(r);
+                    });
             });
         });
-        const Kasten k = segmentKasten(punkte[j - 1], punkte[j], t);
-        const Strecke s{punkte[j - 1], punkte[j]};
-        for (const Index r : kand.sortiert()) {
-            // The running minimum only falls from here: a distance not below it never wins.
-            Punkt fuss;
-            if (strengInnen(punkte[r], k) && lotBerechnen(s, punkte[r], fuss) < kleinste)
-                paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
-        }
+        for (const Index r : kand.sortiert())
+            vormerken(r, j);
     }
-    std::sort(paare.begin(), paare.end());
-    for (const std::uint64_t paar : paare)
-        gegenSegment(punkte, static_cast<Index>(paar >> 32),
-                     static_cast<Index>(paar & 0xffffffffu), kleinste, ort);
+    nachholen();
     return true;
 }
 

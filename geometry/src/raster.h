@@ -19,17 +19,23 @@
 namespace trelvik::geometrie {
 
 // TRELVIK_BRUTE=1 forces the all-pairs reference, TRELVIK_BRUTE=0 the indexed path even for the
-// smallest parts; otherwise the size decides (above `ab`, where the grid starts to pay). Read at
-// every call, so that one test program can run both on the same input.
-inline bool nimmIndex(Index groesse, Index ab = 200) {
+// smallest parts, TRELVIK_BRUTE=2 the same with the runs' tree wherever a routine has one;
+// otherwise the size decides (above `ab`, where the grid starts to pay). Read at every call, so
+// that one test program can run every path on the same input.
+inline char erzwungenerWeg() {
     const char* wert = std::getenv("TRELVIK_BRUTE");
-    if (wert != nullptr && wert[0] != 0 && wert[1] == 0) {
-        if (wert[0] == '1')
-            return false;
-        if (wert[0] == '0')
-            return true;
-    }
+    return wert != nullptr && wert[0] != 0 && wert[1] == 0 ? wert[0] : 0;
+}
+inline bool nimmIndex(Index groesse, Index ab = 200) {
+    const char weg = erzwungenerWeg();
+    if (weg == '1')
+        return false;
+    if (weg == '0' || weg == '2')
+        return true;
     return groesse > ab;
+}
+inline bool nimmKette() {
+    return erzwungenerWeg() == '2';
 }
 
 struct Rahmen {

@@ -1,5 +1,6 @@
 // Segment intersection, perpendiculars and the two crossing/contact tests.
 #include "intern.h"
+#include "kettenbaum.h"
 #include "raster.h"
 
 #include <algorithm>
@@ -120,8 +121,29 @@ struct Kreuzungen {
         if (schnittpunktBerechnen(sp, sj, x)) {
             kreuzung = {x.x + p0.x, x.y + p0.y};
             berechnet = true;
+            berechnetP = p;
+            berechnetJ = j;
         }
     }
+    // The same for pairs found in any order: the count, and the last pair and the last
+    // computed point as the loop order (p, then j) leaves them.
+    void zaehleUngeordnet(Index p, Index j, const Strecke& sp, const Strecke& sj, Punkt p0) {
+        ++anzahl;
+        if (anzahl == 1 || std::pair{p, j} > std::pair{letztesP, letztesJ}) {
+            letztesP = p;
+            letztesJ = j;
+        }
+        Punkt x;
+        if ((!berechnet || std::pair{p, j} > std::pair{berechnetP, berechnetJ}) &&
+            schnittpunktBerechnen(sp, sj, x)) {
+            kreuzung = {x.x + p0.x, x.y + p0.y};
+            berechnet = true;
+            berechnetP = p;
+            berechnetJ = j;
+        }
+    }
+    Index berechnetP = 0;
+    Index berechnetJ = 0;
 };
 
 // The reference: every pair of non-adjacent segments. A run of eight segments whose points all
@@ -202,6 +224,46 @@ Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
     return k;
 }
 
+// For segments side by side over long stretches, where a grid cell of any size holds hundreds
+// of them: the pairs from the runs of the line that lie within the slack of each other, and
+// the near-collinear pairs of the line list, each counted once, in any order. False when the
+// runs lie on top of each other.
+bool polygonTestKette(const std::vector<Punkt>& rel, Index n, int32_t art, Punkt p0, double d,
+                      const Geradenliste& geraden, Kreuzungen& k) {
+    const auto q = [&](Index i) { return rel[static_cast<std::size_t>(i)]; };
+    const auto zaehlt = [&](Index p, Index j) {
+        return !(p == 1 && j == n && art != 3) &&
+               segmenteSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
+    };
+    // The near-collinear pairs first, each once (j > p + 1).
+    std::vector<std::pair<Index, Index>> gerade;
+    for (Index p = 1; p < n; ++p)
+        geraden.fuer(q(p - 1), q(p), [&](Index id) {
+            if (id + 1 >= p + 2)
+                gerade.emplace_back(p, id + 1);
+        });
+    std::sort(gerade.begin(), gerade.end());
+    gerade.erase(std::unique(gerade.begin(), gerade.end()), gerade.end());
+    Kreuzungen ergebnis;
+    for (const auto& [p, j] : gerade)
+        if (zaehlt(p, j))
+            ergebnis.zaehleUngeordnet(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
+    const Kettenbaum baum(n, q);
+    const bool fertig = baum.fuerNahePaare(
+        4 * d, 64 * static_cast<double>(n) + 4096,
+        [&](Index von1, Index bis1, Index von2, Index bis2) {
+            for (Index p = von1; p <= bis1; ++p)
+                for (Index j = std::max(von2, p + 2); j <= bis2; ++j)
+                    if (zaehlt(p, j) &&
+                        !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
+                        ergebnis.zaehleUngeordnet(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
+        });
+    if (!fertig)
+        return false;
+    k = ergebnis;
+    return true;
+}
+
 // Only segments whose boxes share a grid cell can intersect; those pairs are replayed per p in
 // ascending j. False when the coordinates are not for the grid.
 bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) {
@@ -226,6 +288,12 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     const double nn = static_cast<double>(n);
     std::optional<Raster> g;
     std::optional<Zellliste> liste;
+    const auto geradenliste = [&] {
+        return Geradenliste(
+            n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag());
+    };
+    if (nimmKette() && polygonTestKette(rel, n, art, p0, d, geradenliste(), k))
+        return true;
     for (Index teiler = 1;; teiler *= 4) {
         g.emplace(Raster::duenn(rr, zellgroesseEntlang(rr, n * teiler, laengen)));
         const double h = g->groesse();
@@ -234,11 +302,12 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
                       [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
         if (liste->paarLast() <= 64 * nn || teiler >= 16)
             break;
+        if (teiler == 1 && !nimmKette() && polygonTestKette(rel, n, art, p0, d, geradenliste(), k))
+            return true;
     }
     if (liste->paarLast() > nn * nn / 4)
         return false; // everything lies on top of everything: the plain loop is faster
-    const Geradenliste geraden(
-        n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag());
+    const Geradenliste geraden = geradenliste();
     Kandidaten kand(n + 1);
     for (Index p = 1; p < n; ++p) {
         kand.neueRunde();

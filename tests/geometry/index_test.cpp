@@ -16,11 +16,12 @@ namespace {
 
 using Teil = std::vector<Punkt>;
 
-// Runs f once on the all-pairs path and once on the indexed path (forced even for tiny parts).
-template <class F> void beideWege(F&& f) {
+// Runs f once on the all-pairs path and once on the indexed path (forced even for tiny parts;
+// weg "2" forces the runs' tree where a routine has one).
+template <class F> void beideWege(F&& f, const char* weg = "0") {
     ::setenv("TRELVIK_BRUTE", "1", 1);
     f(true);
-    ::setenv("TRELVIK_BRUTE", "0", 1);
+    ::setenv("TRELVIK_BRUTE", weg, 1);
     f(false);
     ::unsetenv("TRELVIK_BRUTE");
 }
@@ -100,6 +101,44 @@ Teil schwellenTeil(std::mt19937& z, double t) {
     return teil;
 }
 
+// A star ring of long spikes side by side around a centre, with a few neighbours swapped so
+// that their spikes cross, and now and then a spike that lies along the one before; or a
+// hairpin whose way back runs a little closer to the way out than its points lie apart, so
+// that a vertex against a segment far away in the order gives the shortest distance.
+Teil sternTeil(std::mt19937& z) {
+    std::uniform_real_distribution<double> eins(0, 1);
+    if (z() % 2 == 0) {
+        const int k = 150 + static_cast<int>(z() % 1000);
+        const double s = std::pow(10.0, 3 * eins(z)), e = s * (0.2 + 0.8 * eins(z));
+        const double w = 6.283185307179586 * eins(z), c = std::cos(w), si = std::sin(w);
+        const Punkt basis{(z() % 2) * 500000.5, (z() % 2) * 5e6};
+        Teil t;
+        for (int i = 0; i < 2 * k; ++i) {
+            const double x = i < k ? s * i : s * (2 * k - i - 0.5), y = i < k ? 0 : e;
+            t.push_back({basis.x + x * c - y * si, basis.y + x * si + y * c});
+        }
+        t.push_back(t.front());
+        return t;
+    }
+    const int k = 300 + static_cast<int>(z() % 2500);
+    const double r = std::pow(10.0, 1 + 4 * eins(z));
+    const Punkt mitte{(z() % 3) * 500000.5, (z() % 3) * 5e6};
+    std::vector<double> winkel(static_cast<std::size_t>(k));
+    for (int i = 0; i < k; ++i)
+        winkel[static_cast<std::size_t>(i)] = 6.283185307179586 * i / k;
+    for (int tausch = static_cast<int>(z() % 4); tausch > 0; --tausch) {
+        const auto i = static_cast<std::size_t>(z() % (k - 1));
+        std::swap(winkel[i], winkel[i + 1]);
+    }
+    Teil t;
+    for (const double w : winkel) {
+        const double radius = r * (z() % 16 == 0 && !t.empty() ? 0.3 : 0.6 + 0.4 * eins(z));
+        t.push_back({mitte.x + radius * std::cos(w), mitte.y + radius * std::sin(w)});
+    }
+    t.push_back(t.front());
+    return t;
+}
+
 class Differenz : public ::testing::TestWithParam<unsigned> {
 protected:
     // 60 parts per seed, seeds 1..40.
@@ -113,37 +152,56 @@ protected:
             f(teil, t, z);
         }
     }
+    // The same with star rings, for the routines with a tree over the runs of the line.
+    template <class F> void fuerSterne(F&& f) {
+        std::mt19937 z(GetParam() + 1000);
+        for (int fall = 0; fall < 3; ++fall) {
+            const Teil teil = sternTeil(z);
+            SCOPED_TRACE("seed " + std::to_string(GetParam()) + " star " + std::to_string(fall));
+            f(teil, (teil[1].x - teil[0].x) * (z() % 3), z);
+        }
+    }
 };
 
 TEST_P(Differenz, Selbstschnitt) {
-    fuerTeile([](const Teil& teil, double, std::mt19937&) {
-        for (const int32_t art : {3, 5}) {
-            int32_t anzahl[2] = {-1, -1};
-            Punkt punkt[2] = {};
-            beideWege([&](bool brute) {
-                int32_t n1 = 0, n2 = 0;
-                geo::PolygonTest(teil.data(), letzter(teil), &anzahl[brute], &n1, &n2, 0, art,
-                                 &punkt[brute]);
-            });
-            EXPECT_EQ(anzahl[0], anzahl[1]) << "kind " << art;
-            EXPECT_TRUE(bitgleich(punkt[0], punkt[1])) << punkt[0] << " vs " << punkt[1];
-        }
-    });
+    const auto vergleiche = [](const Teil& teil, double, std::mt19937&) {
+        for (const int32_t art : {3, 5})
+            for (const char* weg : {"0", "2"}) {
+                int32_t anzahl[2] = {-1, -1};
+                Punkt punkt[2] = {};
+                beideWege(
+                    [&](bool brute) {
+                        int32_t n1 = 0, n2 = 0;
+                        geo::PolygonTest(teil.data(), letzter(teil), &anzahl[brute], &n1, &n2, 0,
+                                         art, &punkt[brute]);
+                    },
+                    weg);
+                EXPECT_EQ(anzahl[0], anzahl[1]) << "kind " << art << " path " << weg;
+                EXPECT_TRUE(bitgleich(punkt[0], punkt[1])) << punkt[0] << " vs " << punkt[1];
+            }
+    };
+    fuerTeile(vergleiche);
+    fuerSterne(vergleiche);
 }
 
 TEST_P(Differenz, KuerzesterAbstand) {
-    fuerTeile([](const Teil& teil, double t, std::mt19937&) {
+    const auto vergleiche = [](const Teil& teil, double t, std::mt19937&) {
         // With and without the closing point, as the check run and the clean run pass rings.
-        for (int32_t l = letzter(teil); l >= std::max(0, letzter(teil) - 1); --l) {
-            double d[2] = {-1, -1};
-            Punkt ort[2] = {};
-            beideWege([&](bool brute) {
-                d[brute] = geo::LaengeBerechnen(teil.data(), l, &ort[brute], t);
-            });
-            EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1];
-            EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
-        }
-    });
+        for (int32_t l = letzter(teil); l >= std::max(0, letzter(teil) - 1); --l)
+            for (const char* weg : {"0", "2"}) {
+                double d[2] = {-1, -1};
+                Punkt ort[2] = {};
+                beideWege(
+                    [&](bool brute) {
+                        d[brute] = geo::LaengeBerechnen(teil.data(), l, &ort[brute], t);
+                    },
+                    weg);
+                EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1] << " path " << weg;
+                EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
+            }
+    };
+    fuerTeile(vergleiche);
+    fuerSterne(vergleiche);
     // Arcs that come back beside an early point: the closest pair lies far apart in the order.
     std::mt19937 z(GetParam());
     std::uniform_real_distribution<double> eins(0, 1);
