@@ -254,6 +254,13 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
         }
         if (mitPunkten)
             holeAttribute(zeiger, wname);
+        // The window of a large record is not kept while the record is worked on: its points
+        // are in `punkte` now, and the next records rarely fit into it anyway.
+        if (fenster_.size() > 4 * fensterGroesse) {
+            punktListe = {};
+            std::vector<std::uint8_t>().swap(fenster_);
+            verwirfLesepuffer();
+        }
         return true;
     } catch (...) {
         leeren();
