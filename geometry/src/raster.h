@@ -487,17 +487,23 @@ private:
 };
 
 // Segments by the line they lie on. Rounding can make the orientation test call two segments
-// intersecting that lie far apart on (nearly) one line; that takes lines within a few ulps of
-// each other through points of both segments, so their directions differ by at most about
-// 1e-15 * extent / gap. With the gap above the grid slack of 1e-9 * extent, a direction window
-// of 1e-5 and an offset window of twice that times the extent hold every such pair.
+// intersecting that lie far apart on (nearly) one line. The test's products are off by at most
+// 3 ulps of |d1| |d2|, so it misjudges a point only within 3 ulps of its distance from the
+// segment's start (at most 9.4e-16 * extent) of the other line; a pair so counted across a gap
+// g needs such a point on each side, or one beside a line that crosses the other segment, and
+// the directions of the two lines then differ by at most 2 * 9.4e-16 * extent / g. The grids
+// and the runs' tree name every pair up to twice their slack apart, so with g above that,
+// a direction window of 1e-14 * extent / slack (ten times the bound) and an offset window of
+// twice that times the extent hold every such pair.
 class Geradenliste {
 public:
     // Segment id runs from a(id) to b(id); coordinates relative to a point of the data, so that
-    // `ausdehnung` bounds every coordinate.
+    // `ausdehnung` bounds every coordinate; `schlupf` is the slack of the grid beside it (at
+    // least 1e-9 * ausdehnung).
     template <class A, class B>
-    Geradenliste(Index ids, A&& a, B&& b, double ausdehnung)
-        : toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
+    Geradenliste(Index ids, A&& a, B&& b, double ausdehnung, double schlupf)
+        : fenster(std::min(binBreite, 1e-14 * ausdehnung / schlupf)),
+          toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
         liste.reserve(static_cast<std::size_t>(ids));
         for (Index id = 0; id < ids; ++id)
             if (auto g = gerade(a(id), b(id)))
@@ -530,17 +536,17 @@ public:
     bool leer() const { return liste.empty(); }
 
 private:
-    static constexpr double fenster = 1e-5;
+    static constexpr double binBreite = 1e-5;
     static constexpr double pi = 3.14159265358979323846;
-    // Entries sorted by direction bin (one window wide), then by offset: many segments on one
-    // line, such as a border along a parallel, share a bin and are found by their offset.
-    // Ids are those of one part (int32 counts); bins run to pi / fenster.
+    // Entries sorted by direction bin (at least one window wide), then by offset: many segments
+    // on one line, such as a border along a parallel, share a bin and are found by their
+    // offset. Ids are those of one part (int32 counts); bins run to pi / binBreite.
     struct Eintrag {
         double winkel, abstand;
         std::int32_t id;
         std::int32_t fach;
     };
-    static Index fachVon(double w) { return static_cast<Index>(std::floor(w / fenster)); }
+    static Index fachVon(double w) { return static_cast<Index>(std::floor(w / binBreite)); }
     // Direction in [0, pi) and signed distance of the line from the origin; none for a
     // zero-length segment (its orientation tests cannot go wrong that way).
     static std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) {
@@ -578,6 +584,7 @@ private:
                     f(it->id);
         }
     }
+    double fenster;
     double toleranz;
     std::vector<Eintrag> liste;
     std::vector<std::uint32_t> binAnfang;

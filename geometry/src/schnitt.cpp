@@ -282,7 +282,9 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
                                 std::fabs(punkte[i].y - punkte[i - 1].y));
     }
     const auto q = [&](Index i) { return rel[static_cast<std::size_t>(i)]; };
-    const double d = spielraum(std::max(r.betrag(), rr.betrag()));
+    // Ten times the slack for rounding: far below any distance that matters, and it lets the
+    // line list look through a ten times narrower window.
+    const double d = 10 * spielraum(std::max(r.betrag(), rr.betrag()));
     // Cells about one segment long; where long segments lie side by side (spikes, hatching)
     // finer cells keep the pairs that share a cell apart, at the price of more pieces.
     const double nn = static_cast<double>(n);
@@ -290,7 +292,8 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     std::optional<Zellliste> liste;
     const auto geradenliste = [&] {
         return Geradenliste(
-            n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag());
+            n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag(),
+            d);
     };
     if (nimmKette() && polygonTestKette(rel, n, art, p0, d, geradenliste(), k))
         return true;
