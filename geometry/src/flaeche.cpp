@@ -287,7 +287,8 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         double kleinste = 0;
         Punkt ort = punkte[0];
         // With its runs the pair loop stays ahead of the grid up to about 400 points.
-        if (!nimmIndex(n, 400) || !laengeIndex(punkte, n, t, kleinste, ort))
+        if (!nimmIndex(n, 400) ||
+            !mitIndex([&] { return laengeIndex(punkte, n, t, kleinste, ort); }))
             kleinste = laengeAllePaare(punkte, n, t, ort);
         setze(stelle, ort);
         return kleinste;

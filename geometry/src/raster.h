@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -36,6 +38,18 @@ inline bool nimmIndex(Index groesse, Index ab = 200) {
 }
 inline bool nimmKette() {
     return erzwungenerWeg() == '2';
+}
+// Runs an indexed path; false, so that the all-pairs path runs instead, when its index does
+// not fit into memory: that path needs only a copy of the part, and a part left unchecked
+// would pass for one without findings.
+template <class F> bool mitIndex(F&& weg) {
+    try {
+        return weg();
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
 }
 
 struct Rahmen {
@@ -272,7 +286,7 @@ public:
         Index letzteZelle = -1;
         std::int32_t letzteZeile = -1;
         for (Index id = 0; id < ids; ++id) {
-            eigeneStart.push_back(static_cast<Index>(eigene.size()));
+            eigeneStart.push_back(static_cast<std::uint32_t>(eigene.size()));
             eintragen(id, [&](const Rahmen& k) {
                 g.fuerZellen(k, [&](Index z) {
                     if (z != letzteZelle) {
@@ -289,8 +303,10 @@ public:
                     }
                 });
             });
+            if (eigene.size() > std::numeric_limits<std::uint32_t>::max())
+                throw std::length_error("grid entries beyond 32 bits");
         }
-        eigeneStart.push_back(static_cast<Index>(eigene.size()));
+        eigeneStart.push_back(static_cast<std::uint32_t>(eigene.size()));
         std::vector<std::int32_t>().swap(zuletzt);
         // The rows from the items' own lists, ids ascending: counts, their sums as the
         // write positions, which end as the starts of the following rows.
@@ -349,9 +365,11 @@ public:
 private:
     const Raster& raster;
     Zeilentafel tafel;
-    std::vector<Index> start;
+    // Entries are counted in 32 bits (pieces of an int32 count of items, each a bounded
+    // number of cells).
+    std::vector<std::uint32_t> start;
     std::vector<std::int32_t> inhalt;
-    std::vector<Index> eigeneStart;
+    std::vector<std::uint32_t> eigeneStart;
     std::vector<std::int32_t> eigene;
 };
 
@@ -461,6 +479,10 @@ class Kandidaten {
 public:
     explicit Kandidaten(Index ids) : marke(static_cast<std::size_t>(ids), -1) {}
     void neueRunde() {
+        if (runde == std::numeric_limits<std::int32_t>::max()) {
+            std::fill(marke.begin(), marke.end(), -1); // marks of 32 bits: start over
+            runde = 0;
+        }
         ++runde;
         liste.clear();
     }
@@ -481,8 +503,8 @@ public:
     }
 
 private:
-    std::vector<std::int64_t> marke;
-    std::int64_t runde = 0;
+    std::vector<std::int32_t> marke;
+    std::int32_t runde = 0;
     std::vector<Index> liste;
 };
 

@@ -228,9 +228,9 @@ Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
 // of them: the pairs from the runs of the line that lie within the slack of each other, and
 // the near-collinear pairs of the line list, each counted once, in any order. False when the
 // runs lie on top of each other.
-bool polygonTestKette(const std::vector<Punkt>& rel, Index n, int32_t art, Punkt p0, double d,
+bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, double d,
                       const Geradenliste& geraden, Kreuzungen& k) {
-    const auto q = [&](Index i) { return rel[static_cast<std::size_t>(i)]; };
+    const auto q = [&](Index i) { return relativ(punkte[i], p0); };
     const auto zaehlt = [&](Index p, Index j) {
         return !(p == 1 && j == n && art != 3) &&
                segmenteSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
@@ -271,17 +271,17 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     if (!handlich(punkte, 0, n + 1, r))
         return false;
     const Punkt p0 = punkte[0];
-    std::vector<Punkt> rel(static_cast<std::size_t>(n) + 1);
+    // Coordinates relative to p0, as the pair loop takes them; computed where needed, which
+    // gives the same numbers as a copy would, without its memory.
+    const auto q = [&](Index i) { return relativ(punkte[i], p0); };
     Rahmen rr;
     double laengen = 0;
     for (Index i = 0; i <= n; ++i) {
-        rel[static_cast<std::size_t>(i)] = relativ(punkte[i], p0);
-        rr.nimm(rel[static_cast<std::size_t>(i)]);
+        rr.nimm(q(i));
         if (i > 0)
             laengen += std::max(std::fabs(punkte[i].x - punkte[i - 1].x),
                                 std::fabs(punkte[i].y - punkte[i - 1].y));
     }
-    const auto q = [&](Index i) { return rel[static_cast<std::size_t>(i)]; };
     // Ten times the slack for rounding: far below any distance that matters, and it lets the
     // line list look through a ten times narrower window.
     const double d = 10 * spielraum(std::max(r.betrag(), rr.betrag()));
@@ -295,7 +295,7 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
             n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); }, rr.betrag(),
             d);
     };
-    if (nimmKette() && polygonTestKette(rel, n, art, p0, d, geradenliste(), k))
+    if (nimmKette() && polygonTestKette(punkte, n, art, p0, d, geradenliste(), k))
         return true;
     for (Index teiler = 1;; teiler *= 4) {
         g.emplace(Raster::duenn(rr, zellgroesseEntlang(rr, n * teiler, laengen)));
@@ -305,7 +305,8 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
                       [&](Index id, auto&& melde) { stueckweise(q(id), q(id + 1), h, d, melde); });
         if (liste->paarLast() <= 64 * nn || teiler >= 16)
             break;
-        if (teiler == 1 && !nimmKette() && polygonTestKette(rel, n, art, p0, d, geradenliste(), k))
+        if (teiler == 1 && !nimmKette() &&
+            polygonTestKette(punkte, n, art, p0, d, geradenliste(), k))
             return true;
     }
     if (liste->paarLast() > nn * nn / 4)
@@ -353,7 +354,7 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
         const Punkt p0 = punkte[0];
         Kreuzungen k;
         // With its runs the pair loop stays ahead of the grid up to about 400 points.
-        if (!nimmIndex(n, 400) || !polygonTestIndex(punkte, n, art, k))
+        if (!nimmIndex(n, 400) || !mitIndex([&] { return polygonTestIndex(punkte, n, art, k); }))
             k = polygonTestAllePaare(punkte, n, art);
         Punkt kreuzung = k.kreuzung;
         if (k.anzahl > 0 && !k.berechnet) {
