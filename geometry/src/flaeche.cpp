@@ -181,10 +181,9 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
         if (liste.paarLast() > nn * nn / 4)
             return false; // the points lie on top of each other: the plain loop is faster
         const double w = g.groesse();
-        Zellliste::Merker merker;
         for (Index r = 0; r <= n; ++r) {
             const Punkt p = punkte[r];
-            liste.fuerZeilen(Rahmen{p.x - w, p.x + w, p.y - w, p.y + w}, merker, [&](Index z) {
+            liste.fuerZeilen(Rahmen{p.x - w, p.x + w, p.y - w, p.y + w}, [&](Index z) {
                 liste.fuer(z, [&](Index j) {
                     if (j <= r)
                         return;
@@ -253,12 +252,11 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
     const Zellliste liste(g, n + 1, punktKasten);
     Kandidaten kand(n + 1);
     Kandidaten zellen(liste.zeilen());
-    Zellliste::Merker merker;
     for (Index j = 1; j <= n; ++j) {
         kand.neueRunde();
         zellen.neueRunde();
         stueckweise(punkte[j - 1], punkte[j], g.groesse(), reich, [&](const Rahmen& k) {
-            liste.fuerZeilen(k, merker, [&](Index z) {
+            liste.fuerZeilen(k, [&](Index z) {
                 if (zellen.erstmals(z))
                     liste.fuer(z, [&](Index r) {
                         if (r != j && r != j - 1)

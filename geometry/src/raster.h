@@ -225,11 +225,8 @@ public:
     }
     // Each occupied cell of g within the box, once, by its row.
     template <class F> void fuerZeilen(const Raster& g, const Rahmen& k, F&& f) const {
-        fuerZeilen(g, g.zx(k.xMin), g.zx(k.xMax), g.zy(k.yMin), g.zy(k.yMax), f);
-    }
-    // The same for the cells x1..x2, y1..y2.
-    template <class F>
-    void fuerZeilen(const Raster& g, Index x1, Index x2, Index y1, Index y2, F&& f) const {
+        const Index x1 = g.zx(k.xMin), x2 = g.zx(k.xMax);
+        const Index y1 = g.zy(k.yMin), y2 = g.zy(k.yMax);
         const double bereich = static_cast<double>(x2 - x1 + 1) * static_cast<double>(y2 - y1 + 1);
         if (bereich > 2.0 * static_cast<double>(zeilen()) + 8) {
             // A box over more cells than are occupied: walk the occupied ones.
@@ -344,24 +341,6 @@ public:
     // Each occupied cell within the box, once, by its row.
     template <class F> void fuerZeilen(const Rahmen& k, F&& f) const {
         tafel.fuerZeilen(raster, k, f);
-    }
-    // The rows of the last box's cells, for queries in a row that often cover the same cells
-    // (the points of a line in order).
-    struct Merker {
-        Index x1 = -1, x2 = -1, y1 = -1, y2 = -1;
-        std::vector<Index> zeilen;
-    };
-    // As fuerZeilen; the rows come from m when the box covers the cells of the one before.
-    template <class F> void fuerZeilen(const Rahmen& k, Merker& m, F&& f) const {
-        const Index x1 = raster.zx(k.xMin), x2 = raster.zx(k.xMax);
-        const Index y1 = raster.zy(k.yMin), y2 = raster.zy(k.yMax);
-        if (x1 != m.x1 || x2 != m.x2 || y1 != m.y1 || y2 != m.y2) {
-            m = {x1, x2, y1, y2, std::move(m.zeilen)};
-            m.zeilen.clear();
-            tafel.fuerZeilen(raster, x1, x2, y1, y2, [&](Index z) { m.zeilen.push_back(z); });
-        }
-        for (const Index z : m.zeilen)
-            f(z);
     }
     // The rows item id went into: those of a query with exactly its boxes.
     template <class F> void fuerEigeneZeilen(Index id, F&& f) const {
