@@ -298,7 +298,8 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     if (nimmKette() && polygonTestKette(punkte, n, art, p0, d, geradenliste(), k))
         return true;
     for (Index teiler = 1;; teiler *= 4) {
-        g.emplace(Raster::duenn(rr, zellgroesseEntlang(rr, n * teiler, laengen)));
+        // Cells not much smaller than the slack, so that a piece's box covers few of them.
+        g.emplace(Raster::duenn(rr, std::max(zellgroesseEntlang(rr, n * teiler, laengen), 4 * d)));
         const double h = g->groesse();
         // Id s - 1 is segment s.
         liste.emplace(*g, n,
