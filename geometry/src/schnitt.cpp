@@ -568,7 +568,7 @@ extern "C" TRELVIK_API int32_t MultiPolygonTest(const Punkt* ringA, int32_t anza
         // The size that decides is that of the pair loop.
         const double paare = static_cast<double>(na) * static_cast<double>(nb);
         if (!nimmIndex(static_cast<Index>(std::sqrt(paare))) ||
-            !kontaktIndex(ringA, na, kreiseA, ringB, nb, kreiseB, t, k))
+            !mitIndex([&] { return kontaktIndex(ringA, na, kreiseA, ringB, nb, kreiseB, t, k); }))
             k = kontaktAllePaare(ringA, na, kreiseA, ringB, nb, kreiseB, t);
         setze(punktA, k.ortA);
         setze(punktB, k.ortB);

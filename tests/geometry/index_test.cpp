@@ -407,19 +407,29 @@ TEST(DifferenzOhneSpeicher, IndexOhneSpeicherGibtDieErgebnisseDerPaarschleife) {
                          5e6 + radius(z) * std::sin(i * 0.00020943951)});
     stern.push_back(stern.front());
     stern[1000] = {500000 - 900, 5e6}; // its two segments cross spikes across the star
-    int32_t erwartet[2] = {-1, -1};
+    const Teil gedreht = verschoben(stern, 0.5, 0.3); // crosses and touches the star all round
+    const auto ka = kreise(stern, 2), kb = kreise(gedreht, 2);
+    int32_t erwartet[3] = {-1, -1, -1};
     double abstand = -1;
-    Punkt ort{};
+    Punkt ort{}, kontakt{};
+    const auto pruefe = [&](int32_t* kreuzungen, Punkt& punkt, double& d, Punkt& o, int32_t& f,
+                            Punkt& k) {
+        int32_t n1 = 0, n2 = 0;
+        geo::PolygonTest(stern.data(), letzter(stern), kreuzungen, &n1, &n2, 0, 5, &punkt);
+        d = geo::LaengeBerechnen(stern.data(), letzter(stern), &o, 0);
+        Punkt kb2{};
+        f = geo::MultiPolygonTest(stern.data(), anzahl(stern), ka.data(), gedreht.data(),
+                                  anzahl(gedreht), kb.data(), 1, &k, &kb2);
+    };
     beideWege([&](bool brute) {
         if (!brute)
             return;
-        int32_t n1 = 0, n2 = 0;
         Punkt p{};
-        geo::PolygonTest(stern.data(), letzter(stern), &erwartet[0], &n1, &n2, 0, 5, &p);
+        pruefe(&erwartet[0], p, abstand, ort, erwartet[2], kontakt);
         erwartet[1] = static_cast<int32_t>(p.x);
-        abstand = geo::LaengeBerechnen(stern.data(), letzter(stern), &ort, 0);
     });
     ASSERT_GT(erwartet[0], 0);
+    ASSERT_GT(erwartet[2], 0);
     int rohr[2];
     ASSERT_EQ(::pipe(rohr), 0);
     const pid_t kind = ::fork();
@@ -436,15 +446,15 @@ TEST(DifferenzOhneSpeicher, IndexOhneSpeicherGibtDieErgebnisseDerPaarschleife) {
         const rlim_t grenze = static_cast<rlim_t>(seiten) * 4096 + (rlim_t{1} << 21);
         const rlimit r{grenze, grenze};
         ::setrlimit(RLIMIT_AS, &r);
-        int32_t n1 = 0, n2 = 0, anzahl = -1;
-        Punkt p{}, o{};
-        geo::PolygonTest(stern.data(), letzter(stern), &anzahl, &n1, &n2, 0, 5, &p);
-        const double d = geo::LaengeBerechnen(stern.data(), letzter(stern), &o, 0);
-        const double antwort[] = {static_cast<double>(anzahl), p.x, d, o.x, o.y};
+        int32_t zahl = -1, f = -1;
+        Punkt p{}, o{}, k{};
+        double d = -1;
+        pruefe(&zahl, p, d, o, f, k);
+        const double antwort[] = {static_cast<double>(zahl), p.x, d, o.x, o.y, double(f), k.x};
         const bool ok = ::write(rohr[1], antwort, sizeof antwort) == sizeof antwort;
         ::_exit(ok ? 0 : 1);
     }
-    double antwort[5] = {};
+    double antwort[7] = {};
     ::close(rohr[1]);
     const bool gelesen = ::read(rohr[0], antwort, sizeof antwort) == sizeof antwort;
     ::close(rohr[0]);
@@ -455,6 +465,8 @@ TEST(DifferenzOhneSpeicher, IndexOhneSpeicherGibtDieErgebnisseDerPaarschleife) {
     EXPECT_EQ(static_cast<int32_t>(antwort[1]), erwartet[1]);
     EXPECT_TRUE(bitgleich(antwort[2], abstand));
     EXPECT_TRUE(bitgleich(Punkt{antwort[3], antwort[4]}, ort));
+    EXPECT_EQ(antwort[5], erwartet[2]);
+    EXPECT_TRUE(bitgleich(antwort[6], kontakt.x));
 }
 
 INSTANTIATE_TEST_SUITE_P(Saaten, Differenz, ::testing::Range(1u, 41u));
