@@ -112,22 +112,10 @@ struct Kreuzungen {
     Index letztesP = 0;
     Index letztesJ = 0;
 
-    // Segment p against segment j, both relative to p0, found intersecting.
+    // Segment p against segment j, both relative to p0, found intersecting, in any order: the
+    // count, and the last pair and the last computed point as the loop order (p, then j) leaves
+    // them.
     void zaehle(Index p, Index j, const Strecke& sp, const Strecke& sj, Punkt p0) {
-        ++anzahl;
-        letztesP = p;
-        letztesJ = j;
-        Punkt x;
-        if (schnittpunktBerechnen(sp, sj, x)) {
-            kreuzung = {x.x + p0.x, x.y + p0.y};
-            berechnet = true;
-            berechnetP = p;
-            berechnetJ = j;
-        }
-    }
-    // The same for pairs found in any order: the count, and the last pair and the last
-    // computed point as the loop order (p, then j) leaves them.
-    void zaehleUngeordnet(Index p, Index j, const Strecke& sp, const Strecke& sj, Punkt p0) {
         ++anzahl;
         if (anzahl == 1 || std::pair{p, j} > std::pair{letztesP, letztesJ}) {
             letztesP = p;
@@ -247,7 +235,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
     Kreuzungen ergebnis;
     for (const auto& [p, j] : gerade)
         if (zaehlt(p, j))
-            ergebnis.zaehleUngeordnet(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
+            ergebnis.zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
     const Kettenbaum baum(n, q);
     const bool fertig = baum.fuerNahePaare(
         4 * d, 64 * static_cast<double>(n) + 4096,
@@ -256,7 +244,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
                 for (Index j = std::max(von2, p + 2); j <= bis2; ++j)
                     if (zaehlt(p, j) &&
                         !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
-                        ergebnis.zaehleUngeordnet(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
+                        ergebnis.zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
         });
     if (!fertig)
         return false;

@@ -816,26 +816,21 @@ TEST_F(Lesen, LeereLinienteileWerdenGeliefert) {
     EXPECT_EQ(lpp, (std::vector<std::int32_t>{0, 6, 6}));
 }
 
-// Records larger than the read window between small ones, read in order, backwards and one
-// twice: every record comes back exactly, whether its window was kept or let go.
+// Records larger than the read window between small ones, read in order and back again:
+// every record comes back exactly, whether its window was kept or let go.
 TEST_F(Lesen, GrosseSaetzeZwischenKleinenLesenSichGenau) {
-    std::mt19937 z(5);
-    std::uniform_real_distribution<double> w(-1e6, 1e6);
     std::vector<std::vector<XY>> ringe;
-    for (const std::size_t n : {300000u, 5u, 400000u, 350000u, 7u}) {
-        std::vector<XY> r(n);
-        for (auto& p : r)
-            p = {w(z), w(z)};
-        r.back() = r.front();
-        ringe.push_back(r);
+    for (const std::size_t n : {300000u, 5u, 400000u, 7u}) {
+        ringe.emplace_back(n);
+        for (std::size_t k = 0; k < n; ++k)
+            ringe.back()[k] = {k * 0.5 + n, k % 7 * 3.25};
     }
     std::vector<Bytes> saetze;
     for (const auto& r : ringe)
         saetze.push_back(teileInhalt(5, {0}, r));
-    const std::string shp = schreibeDateisatz(ordner / "gross.", 5, saetze);
     VunInterface vun;
-    ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
-    for (const int i : {0, 1, 2, 3, 4, 3, 2, 0, 0, 4, 1}) {
+    ASSERT_TRUE(vun.Shape_Open(schreibeDateisatz(ordner / "gross.", 5, saetze)));
+    for (const int i : {0, 1, 2, 3, 2, 0, 0, 3}) {
         ASSERT_TRUE(vun.Shape_GetCheck(i, punkte, wname, vunRing, lpp)) << vun.letzterFehler();
         const auto& r = ringe[static_cast<std::size_t>(i)];
         ASSERT_EQ(punkte.zeilen(), r.size()) << i;
