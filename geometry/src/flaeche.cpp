@@ -1,6 +1,7 @@
 // Area, perimeter and the shortest distance within one part.
 #include "intern.h"
 #include "kettenbaum.h"
+#include "laufsweep.h"
 #include "raster.h"
 
 #include <algorithm>
@@ -146,6 +147,104 @@ double laengeAllePaare(const Punkt* punkte, Index n, double t, Punkt& ort) {
     return kleinste;
 }
 
+// Vertex r against segment j (not its own), kept as the key (r, j), r in the high half, when it
+// could lower the minimum: the running minimum only falls from there, so a distance not below
+// it never wins.
+void vormerken(const Punkt* punkte, Index r, Index j, double t, double kleinste,
+               std::vector<std::uint64_t>& paare) {
+    if (r == j || r == j - 1 || !strengInnen(punkte[r], segmentKasten(punkte[j - 1], punkte[j], t)))
+        return;
+    Punkt fuss;
+    if (lotBerechnen({punkte[j - 1], punkte[j]}, punkte[r], fuss) < kleinste)
+        paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
+}
+
+// The kept pairs in the loop's order (r, then j), each once.
+void nachholen(const Punkt* punkte, std::vector<std::uint64_t>& paare, double& kleinste,
+               Punkt& ort) {
+    std::sort(paare.begin(), paare.end());
+    paare.erase(std::unique(paare.begin(), paare.end()), paare.end());
+    for (const std::uint64_t paar : paare)
+        gegenSegment(punkte, static_cast<Index>(paar >> 32), static_cast<Index>(paar & 0xffffffffu),
+                     kleinste, ort);
+}
+
+// For lines whose runs of eight segments meet few others (coastlines, borders): the closest
+// consecutive pair bounds the closest pair, so only runs whose boxes lie within that bound of
+// each other can hold it or a vertex that comes closer to a segment. Ties go to the first pair
+// in loop order, as in the pair loop. False when the runs meet too many others.
+bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punkt& ort) {
+    Rahmen rahmen;
+    if (!handlich(punkte, 0, n + 1, rahmen))
+        return false;
+    const double spiel = spielraum(rahmen.betrag());
+    double obere = paarAbstand(punkte, 0, 1);
+    for (Index r = 1; r < n; ++r)
+        obere = std::min(obere, paarAbstand(punkte, r, r + 1));
+    const double reichOben = obere * (1 + 1e-9) + spiel;
+    const Laufsweep laeufe(n, [&](Index i) { return punkte[i]; });
+    if (!laeufe.machbar(reichOben))
+        return false;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> nahe;
+    if (!laeufe.fuerNahePaare(reichOben, 4 * static_cast<double>(laeufe.laeufe()) + 256,
+                              [&](Index a, Index b) {
+                                  nahe.emplace_back(static_cast<std::uint32_t>(a),
+                                                    static_cast<std::uint32_t>(b));
+                              }))
+        return false;
+    // The points of run m; its segments are those between them.
+    const auto erster = [](Index m) { return Laufsweep::lauf * m; };
+    const auto letzter = [n](Index m) { return std::min(Laufsweep::lauf * (m + 1), n); };
+
+    Index bestR = 0, bestJ = 1;
+    double best = paarAbstand(punkte, 0, 1);
+    double reich = best * (1 + 1e-9) + spiel;
+    const auto paar = [&](Index r, Index j) {
+        if (std::fabs(punkte[j].x - punkte[r].x) > reich ||
+            std::fabs(punkte[j].y - punkte[r].y) > reich)
+            return; // farther than best on one axis already
+        const double d = paarAbstand(punkte, r, j);
+        if (d < best || (d == best && (r < bestR || (r == bestR && j < bestJ)))) {
+            best = d;
+            bestR = r;
+            bestJ = j;
+            reich = best * (1 + 1e-9) + spiel;
+        }
+    };
+    for (const auto& [a, b] : nahe) {
+        for (Index r = erster(a); r <= letzter(a); ++r)
+            for (Index j = a == b ? r + 1 : erster(b); j <= letzter(b); ++j)
+                if (j != r)
+                    paar(std::min(r, j), std::max(r, j));
+    }
+    kleinste = best;
+    ort = punkte[bestR];
+    if (!(kleinste > 0))
+        return true; // no distance is below 0
+
+    reich = kleinste * (1 + 1e-9) + spiel;
+    std::vector<std::uint64_t> paare;
+    // Vertex r against the segments of run m, those whose box it comes within reach of.
+    const auto gegenLauf = [&](Index r, Index m) {
+        const Punkt p = punkte[r];
+        for (Index j = erster(m) + 1; j <= letzter(m); ++j) {
+            const Punkt a = punkte[j - 1], b = punkte[j];
+            if (p.x + reich >= std::min(a.x, b.x) && p.x - reich <= std::max(a.x, b.x) &&
+                p.y + reich >= std::min(a.y, b.y) && p.y - reich <= std::max(a.y, b.y))
+                vormerken(punkte, r, j, t, kleinste, paare);
+        }
+    };
+    for (const auto& [a, b] : nahe) {
+        for (Index r = erster(a); r <= letzter(a); ++r)
+            gegenLauf(r, b);
+        if (a != b)
+            for (Index r = erster(b); r <= letzter(b); ++r)
+                gegenLauf(r, a);
+    }
+    nachholen(punkte, paare, kleinste, ort);
+    return true;
+}
+
 // The closest vertex pair from a grid whose cells grow until the pair found is certainly the
 // closest (ties: the first pair in loop order), then the segment pass over the vertices that
 // lie within that distance of a segment, in the loop's order. False when the coordinates are
@@ -207,26 +306,7 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
         return true; // no distance is below 0
 
     const double reich = kleinste * (1 + 1e-9) + spiel;
-    // (r, j) as one key, r in the high half: sorting the keys gives the loop order.
     std::vector<std::uint64_t> paare;
-    // Vertex r against segment j (not its own), kept when it could lower the minimum: the
-    // running minimum only falls from here, so a distance not below it never wins.
-    const auto vormerken = [&](Index r, Index j) {
-        if (r == j || r == j - 1 ||
-            !strengInnen(punkte[r], segmentKasten(punkte[j - 1], punkte[j], t)))
-            return;
-        Punkt fuss;
-        if (lotBerechnen({punkte[j - 1], punkte[j]}, punkte[r], fuss) < kleinste)
-            paare.push_back(static_cast<std::uint64_t>(r) << 32 | static_cast<std::uint64_t>(j));
-    };
-    // The kept pairs in the loop's order (r, then j), each once.
-    const auto nachholen = [&] {
-        std::sort(paare.begin(), paare.end());
-        paare.erase(std::unique(paare.begin(), paare.end()), paare.end());
-        for (const std::uint64_t paar : paare)
-            gegenSegment(punkte, static_cast<Index>(paar >> 32),
-                         static_cast<Index>(paar & 0xffffffffu), kleinste, ort);
-    };
     // Where the vertices crowd the cells, segments cross many cells full of them: the runs'
     // tree then finds those near a segment with far less work.
     if (nimmKette() || laengen > 8 * (nn + 1) * std::max(entlang, reich)) {
@@ -234,7 +314,7 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
         const auto gegen = [&](Index von1, Index bis1, Index von2, Index bis2) {
             for (Index r = von1 - 1; r <= bis1; ++r)
                 for (Index j = von2; j <= bis2; ++j)
-                    vormerken(r, j);
+                    vormerken(punkte, r, j, t, kleinste, paare);
         };
         const bool fertig = baum.fuerNahePaare(reich + 4 * spiel, 64 * nn + 4096,
                                                [&](Index von1, Index bis1, Index von2, Index bis2) {
@@ -243,7 +323,7 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
                                                        gegen(von2, bis2, von1, bis1);
                                                });
         if (fertig) {
-            nachholen();
+            nachholen(punkte, paare, kleinste, ort);
             return true;
         }
         paare.clear();
@@ -265,9 +345,9 @@ bool laengeIndex(const Punkt* punkte, Index n, double t, double& kleinste, Punkt
             });
         });
         for (const Index r : kand.sortiert())
-            vormerken(r, j);
+            vormerken(punkte, r, j, t, kleinste, paare);
     }
-    nachholen();
+    nachholen(punkte, paare, kleinste, ort);
     return true;
 }
 
@@ -288,7 +368,10 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         Punkt ort = punkte[0];
         // With its runs the pair loop stays ahead of the grid up to about 400 points.
         if (!nimmIndex(n, 400) ||
-            !mitIndex([&] { return laengeIndex(punkte, n, t, kleinste, ort); }))
+            !mitIndex([&] {
+                return (nimmLaeufe() && laengeLaeufe(punkte, n, t, kleinste, ort)) ||
+                       laengeIndex(punkte, n, t, kleinste, ort);
+            }))
             kleinste = laengeAllePaare(punkte, n, t, ort);
         setze(stelle, ort);
         return kleinste;

@@ -21,9 +21,10 @@
 namespace trelvik::geometrie {
 
 // TRELVIK_BRUTE=1 forces the all-pairs reference, TRELVIK_BRUTE=0 the indexed path even for the
-// smallest parts, TRELVIK_BRUTE=2 the same with the runs' tree wherever a routine has one;
-// otherwise the size decides (above `ab`, where the grid starts to pay). Read at every call, so
-// that one test program can run every path on the same input.
+// smallest parts, TRELVIK_BRUTE=2 the same with the runs' tree wherever a routine has one,
+// TRELVIK_BRUTE=3 the same with the grids alone (no sweep over the runs); otherwise the size
+// decides (above `ab`, where the grid starts to pay). Read at every call, so that one test
+// program can run every path on the same input.
 inline char erzwungenerWeg() {
     const char* wert = std::getenv("TRELVIK_BRUTE");
     return wert != nullptr && wert[0] != 0 && wert[1] == 0 ? wert[0] : 0;
@@ -32,12 +33,16 @@ inline bool nimmIndex(Index groesse, Index ab = 200) {
     const char weg = erzwungenerWeg();
     if (weg == '1')
         return false;
-    if (weg == '0' || weg == '2')
+    if (weg == '0' || weg == '2' || weg == '3')
         return true;
     return groesse > ab;
 }
 inline bool nimmKette() {
     return erzwungenerWeg() == '2';
+}
+inline bool nimmLaeufe() {
+    const char weg = erzwungenerWeg();
+    return weg != '2' && weg != '3';
 }
 // Runs an indexed path; false, so that the all-pairs path runs instead, when its index does
 // not fit into memory: that path needs only a copy of the part, and a part left unchecked
@@ -517,6 +522,13 @@ private:
 // and the runs' tree name every pair up to twice their slack apart, so with g above that,
 // a direction window of 1e-14 * extent / slack (ten times the bound) and an offset window of
 // twice that times the extent hold every such pair.
+//
+// Two segments that are both parallel to the same axis never need the list: with d1y = 0 (or
+// d1x = 0) one product of the orientation test is an exact zero and the other keeps its
+// factors' signs, so the test is exact for any point, and two such segments count only where
+// they touch. The list therefore holds no axis-parallel segment, and an axis-parallel segment
+// finds its partners by its own query. A border along a parallel (thousands of segments on
+// one line) would otherwise make each of them a partner of every other.
 class Geradenliste {
 public:
     // Segment id runs from a(id) to b(id); coordinates relative to a point of the data, so that
@@ -528,7 +540,9 @@ public:
           toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
         liste.reserve(static_cast<std::size_t>(ids));
         for (Index id = 0; id < ids; ++id)
-            if (auto g = gerade(a(id), b(id)))
+            if (const Punkt pa = a(id), pb = b(id); pa.x == pb.x || pa.y == pb.y)
+                continue;
+            else if (auto g = gerade(pa, pb))
                 liste.push_back({g->first, g->second, static_cast<std::int32_t>(id),
                                  static_cast<std::int32_t>(fachVon(g->first))});
         std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
@@ -536,62 +550,83 @@ public:
         });
         // For many segments, where each bin starts: a search then stays within its bin.
         if (liste.size() >= 65536) {
-            binAnfang.assign(static_cast<std::size_t>(fachVon(pi)) + 2, 0);
+            binAnfang.assign(static_cast<std::size_t>(fachVon(periode)) + 2, 0);
             for (const Eintrag& e : liste)
                 ++binAnfang[static_cast<std::size_t>(e.fach) + 1];
             for (std::size_t k = 1; k < binAnfang.size(); ++k)
                 binAnfang[k] += binAnfang[k - 1];
         }
     }
-    // Every id whose line could be taken for that of segment a-b.
+    // Every id whose line could be taken for that of segment a-b, except those parallel to
+    // the same axis as a-b.
     template <class F> void fuer(Punkt a, Punkt b, F&& f) const {
-        const auto g = gerade(a, b);
-        if (!g)
-            return;
-        const auto [w, rho] = *g;
-        bereich(w - fenster, w + fenster, rho, 1.0, f);
-        if (w - fenster < 0)
-            bereich(w - fenster + pi, pi, rho, -1.0, f);
-        if (w + fenster >= pi)
-            bereich(0, w + fenster - pi, rho, -1.0, f);
+        if (const auto g = gerade(a, b))
+            fuer(g->first, g->second, f);
+    }
+    // f(id, andere) for the ids 0..ids-1 of the segments a(id)-b(id) the list was built from
+    // and every id their query names (an id may name itself), without computing again the
+    // lines of those in the list.
+    template <class A, class B, class F> void fuerPaare(Index ids, A&& a, B&& b, F&& f) const {
+        for (const Eintrag& e : liste)
+            fuer(e.winkel, e.abstand, [&](Index andere) { f(Index{e.id}, andere); });
+        for (Index id = 0; id < ids; ++id)
+            if (const Punkt pa = a(id), pb = b(id); pa.x == pb.x || pa.y == pb.y)
+                fuer(pa, pb, [&](Index andere) { f(id, andere); });
     }
     bool leer() const { return liste.empty(); }
 
 private:
     static constexpr double binBreite = 1e-5;
-    static constexpr double pi = 3.14159265358979323846;
+    // Directions are measured by the slope along the diamond |dx| + |dy| = 1: 0 for +x, 1 for
+    // +y, approaching 2 for -x. It grows with the angle, by at most the angle (1 / (|cos| +
+    // |sin|)^2 of it), so a window of w in it holds every pair whose angles differ by w.
+    static constexpr double periode = 2;
     // Entries sorted by direction bin (at least one window wide), then by offset: many segments
     // on one line, such as a border along a parallel, share a bin and are found by their
-    // offset. Ids are those of one part (int32 counts); bins run to pi / binBreite.
+    // offset. Ids are those of one part (int32 counts); bins run to periode / binBreite.
     struct Eintrag {
         double winkel, abstand;
         std::int32_t id;
         std::int32_t fach;
     };
     static Index fachVon(double w) { return static_cast<Index>(std::floor(w / binBreite)); }
-    // Direction in [0, pi) and signed distance of the line from the origin; none for a
+    // Direction in [0, periode) and signed distance of the line from the origin; none for a
     // zero-length segment (its orientation tests cannot go wrong that way).
     static std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) {
-        const double dx = b.x - a.x;
-        const double dy = b.y - a.y;
+        double dx = b.x - a.x;
+        double dy = b.y - a.y;
         if (dx == 0 && dy == 0)
             return std::nullopt;
-        double w = std::atan2(dy, dx);
-        if (w < 0)
-            w += pi;
-        if (w >= pi)
-            w -= pi;
-        return std::pair{w, a.x * std::sin(w) - a.y * std::cos(w)};
+        if (dy < 0 || (dy == 0 && dx < 0)) {
+            dx = -dx;
+            dy = -dy;
+        }
+        const double steigung = dy / (std::fabs(dx) + dy);
+        const double w = dx >= 0 ? steigung : periode - steigung;
+        const double rho = (a.x * dy - a.y * dx) / std::sqrt(dx * dx + dy * dy);
+        if (w >= periode)
+            return std::pair{0.0, -rho}; // rounded up to -x: the same line as +x
+        return std::pair{w, rho};
+    }
+    template <class F> void fuer(double w, double rho, F&& f) const {
+        bereich(w - fenster, w + fenster, rho, 1.0, f);
+        if (w - fenster < 0)
+            bereich(w - fenster + periode, periode, rho, -1.0, f);
+        if (w + fenster >= periode)
+            bereich(0, w + fenster - periode, rho, -1.0, f);
     }
     template <class F>
     void bereich(double von, double bis, double rho, double vorzeichen, F& f) const {
         // Offsets in twice the window; the test below is the one that decides.
         const double mitte = rho * vorzeichen;
         const double unten = mitte - 2 * toleranz, oben = mitte + 2 * toleranz;
-        for (Index fach = fachVon(std::max(von, 0.0)); fach <= fachVon(std::min(bis, pi)); ++fach) {
+        for (Index fach = fachVon(std::max(von, 0.0)); fach <= fachVon(std::min(bis, periode));
+             ++fach) {
             auto anfang = liste.begin();
             auto ende = liste.end();
             if (!binAnfang.empty()) {
+                if (static_cast<std::size_t>(fach) + 1 >= binAnfang.size())
+                    break;
                 anfang += binAnfang[static_cast<std::size_t>(fach)];
                 ende = liste.begin() + binAnfang[static_cast<std::size_t>(fach) + 1];
             }

@@ -1,6 +1,7 @@
 // Segment intersection, perpendiculars and the two crossing/contact tests.
 #include "intern.h"
 #include "kettenbaum.h"
+#include "laufsweep.h"
 #include "raster.h"
 
 #include <algorithm>
@@ -212,6 +213,24 @@ Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
     return k;
 }
 
+// The near-collinear pairs (p, j) of the line list, p < j - 1, sorted and each once. A pair
+// may be found from either side (an axis-parallel segment finds the others, not the reverse).
+template <class Q>
+std::vector<std::pair<Index, Index>> geradePaare(Index n, Q&& q, const Geradenliste& geraden) {
+    std::vector<std::pair<Index, Index>> gerade;
+    // Id s - 1 is segment s.
+    geraden.fuerPaare(
+        n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); },
+        [&](Index id, Index andere) {
+            const Index p = std::min(id, andere) + 1, j = std::max(id, andere) + 1;
+            if (j >= p + 2)
+                gerade.emplace_back(p, j);
+        });
+    std::sort(gerade.begin(), gerade.end());
+    gerade.erase(std::unique(gerade.begin(), gerade.end()), gerade.end());
+    return gerade;
+}
+
 // For segments side by side over long stretches, where a grid cell of any size holds hundreds
 // of them: the pairs from the runs of the line that lie within the slack of each other, and
 // the near-collinear pairs of the line list, each counted once, in any order. False when the
@@ -223,15 +242,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
         return !(p == 1 && j == n && art != 3) &&
                segmenteSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
     };
-    // The near-collinear pairs first, each once (j > p + 1).
-    std::vector<std::pair<Index, Index>> gerade;
-    for (Index p = 1; p < n; ++p)
-        geraden.fuer(q(p - 1), q(p), [&](Index id) {
-            if (id + 1 >= p + 2)
-                gerade.emplace_back(p, id + 1);
-        });
-    std::sort(gerade.begin(), gerade.end());
-    gerade.erase(std::unique(gerade.begin(), gerade.end()), gerade.end());
+    const auto gerade = geradePaare(n, q, geraden);
     Kreuzungen ergebnis;
     for (const auto& [p, j] : gerade)
         if (zaehlt(p, j))
@@ -245,6 +256,70 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
                     if (zaehlt(p, j) &&
                         !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
                         ergebnis.zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
+        });
+    if (!fertig)
+        return false;
+    k = ergebnis;
+    return true;
+}
+
+// For lines whose runs of eight segments meet few others (coastlines, borders): the pairs of
+// segments whose boxes lie within twice the slack of each other, from the runs whose boxes do,
+// and the near-collinear pairs of the line list, each counted once, in any order. False when
+// the runs meet too many others.
+template <class G>
+bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, double d,
+                       G&& geradenliste, Kreuzungen& k) {
+    const auto q = [&](Index i) { return relativ(punkte[i], p0); };
+    const Laufsweep laeufe(n, q);
+    const double zwei = 2 * d;
+    const double hoechstens = 4 * static_cast<double>(laeufe.laeufe()) + 256;
+    if (!laeufe.machbar(zwei))
+        return false;
+    const auto gerade = geradePaare(n, q, geradenliste());
+    Kreuzungen ergebnis;
+    const auto zaehle = [&](Index p, Index j, const Strecke& sp, const Strecke& sj) {
+        if (!(p == 1 && j == n && art != 3) && segmenteSchneiden(sp, sj))
+            ergebnis.zaehle(p, j, sp, sj, p0);
+    };
+    for (const auto& [p, j] : gerade)
+        zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)});
+    struct Stueck {
+        Strecke s;
+        double xMin, xMax, yMin, yMax;
+    };
+    const auto stueck = [&](Index s) {
+        const Punkt a = q(s), b = q(s - 1);
+        return Stueck{{a, b}, std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y),
+                      std::max(a.y, b.y)};
+    };
+    const auto nah = [zwei](const Stueck& a, const Stueck& b) {
+        return a.xMin <= b.xMax + zwei && b.xMin <= a.xMax + zwei && a.yMin <= b.yMax + zwei &&
+               b.yMin <= a.yMax + zwei;
+    };
+    Stueck erste[Laufsweep::lauf], zweite[Laufsweep::lauf];
+    const auto paar = [&](Index p, const Stueck& a, Index j, const Stueck& b) {
+        if (nah(a, b) && !(p == 1 && j == n && art != 3) && segmenteSchneiden(a.s, b.s) &&
+            !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
+            ergebnis.zaehle(p, j, a.s, b.s, p0);
+    };
+    const bool fertig = laeufe.fuerNahePaare(
+        zwei, hoechstens, [&](Index a, Index b) {
+            const Index va = laeufe.von(a), ba = laeufe.bis(a);
+            for (Index p = va; p <= ba; ++p)
+                erste[p - va] = stueck(p);
+            if (a == b) {
+                for (Index p = va; p <= ba; ++p)
+                    for (Index j = p + 2; j <= ba; ++j)
+                        paar(p, erste[p - va], j, erste[j - va]);
+                return;
+            }
+            const Index vb = laeufe.von(b), bb = laeufe.bis(b);
+            for (Index j = vb; j <= bb; ++j)
+                zweite[j - vb] = stueck(j);
+            for (Index p = va; p <= ba; ++p)
+                for (Index j = std::max(vb, p + 2); j <= bb; ++j)
+                    paar(p, erste[p - va], j, zweite[j - vb]);
         });
     if (!fertig)
         return false;
@@ -285,6 +360,8 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     };
     if (nimmKette() && polygonTestKette(punkte, n, art, p0, d, geradenliste(), k))
         return true;
+    if (nimmLaeufe() && polygonTestLaeufe(punkte, n, art, p0, d, geradenliste, k))
+        return true;
     for (Index teiler = 1;; teiler *= 4) {
         // Cells not much smaller than the slack, so that a piece's box covers few of them.
         g.emplace(Raster::duenn(rr, std::max(zellgroesseEntlang(rr, n * teiler, laengen), 4 * d)));
@@ -300,14 +377,13 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     }
     if (liste->paarLast() > nn * nn / 4)
         return false; // everything lies on top of everything: the plain loop is faster
-    const Geradenliste geraden = geradenliste();
+    const auto gerade = geradePaare(n, q, geradenliste());
+    auto naechste = gerade.begin();
     Kandidaten kand(n + 1);
     for (Index p = 1; p < n; ++p) {
         kand.neueRunde();
-        geraden.fuer(q(p - 1), q(p), [&](Index id) {
-            if (id + 1 >= p + 2)
-                kand.nimm(id + 1);
-        });
+        for (; naechste != gerade.end() && naechste->first == p; ++naechste)
+            kand.nimm(naechste->second);
         // Segment p is item p - 1: its own cells are those its boxes cover.
         liste->fuerEigeneZeilen(p - 1, [&](Index z) {
             liste->fuer(z, [&](Index id) {

@@ -20,7 +20,7 @@ namespace {
 using Teil = std::vector<Punkt>;
 
 // Runs f once on the all-pairs path and once on the indexed path (forced even for tiny parts;
-// weg "2" forces the runs' tree where a routine has one).
+// weg "2" forces the runs' tree where a routine has one, weg "3" the grids alone).
 template <class F> void beideWege(F&& f, const char* weg = "0") {
     ::setenv("TRELVIK_BRUTE", "1", 1);
     f(true);
@@ -169,7 +169,7 @@ protected:
 TEST_P(Differenz, Selbstschnitt) {
     const auto vergleiche = [](const Teil& teil, double, std::mt19937&) {
         for (const int32_t art : {3, 5})
-            for (const char* weg : {"0", "2"}) {
+            for (const char* weg : {"0", "2", "3"}) {
                 int32_t anzahl[2] = {-1, -1};
                 Punkt punkt[2] = {};
                 beideWege(
@@ -191,7 +191,7 @@ TEST_P(Differenz, KuerzesterAbstand) {
     const auto vergleiche = [](const Teil& teil, double t, std::mt19937&) {
         // With and without the closing point, as the check run and the clean run pass rings.
         for (int32_t l = letzter(teil); l >= std::max(0, letzter(teil) - 1); --l)
-            for (const char* weg : {"0", "2"}) {
+            for (const char* weg : {"0", "2", "3"}) {
                 double d[2] = {-1, -1};
                 Punkt ort[2] = {};
                 beideWege(
