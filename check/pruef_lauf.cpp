@@ -13,7 +13,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <exception>
+#include <iterator>
+#include <mutex>
 #include <span>
+#include <thread>
 
 namespace trelvik {
 
@@ -269,8 +273,9 @@ std::string stand(const SatzArbeit& s, std::int32_t& wartetAuf,
 // The check of one record; thread-safe, as it only reads the run's settings.
 class SatzPruefer {
 public:
-    SatzPruefer(const GeometriePruefung& e, const std::atomic<bool>& stopp)
-        : e_(e), stopp_(stopp) {}
+    // `helfer`: threads a record of many points may take for its parts.
+    SatzPruefer(const GeometriePruefung& e, const std::atomic<bool>& stopp, unsigned helfer)
+        : e_(e), stopp_(stopp), helfer_(helfer) {}
 
     // False when the run was stopped inside the record; its findings then do not count.
     bool pruefe(SatzArbeit& s) {
@@ -295,19 +300,104 @@ public:
                                      " Punkte gehören zu keinem Teil und wurden nicht geprüft.");
 
         teile_.resize(static_cast<std::size_t>(b.teile));
-        for (std::int32_t i = 1; i <= b.teile; ++i) {
+        return pruefeTeile(s) && pruefeRinge(b, s.ring) && !halt();
+    }
+
+private:
+    // Parts from..to (1-based) into b and z.
+    bool pruefeTeile(SatzArbeit& s, SatzBefund& b, SatzZahlen& z, std::int32_t von,
+                     std::int32_t bis) {
+        const std::vector<std::int32_t>& lpp = s.lpp;
+        for (std::int32_t i = von; i <= bis; ++i) {
             if (halt())
                 return false;
             s.teil.store(i, std::memory_order_relaxed);
             Teil& teil = teile_[static_cast<std::size_t>(i - 1)];
             nimmTeil(s.punkte, lpp[static_cast<std::size_t>(i - 1)],
                      lpp[static_cast<std::size_t>(i)] - 1, teil);
-            pruefeTeil(b, i, teil.punkte);
+            pruefeTeil(b, z, i, teil.punkte);
         }
-        return pruefeRinge(b, s.ring) && !halt();
+        return true;
     }
 
-private:
+    // The parts of a record of many points on several threads: each stretch of parts gets
+    // findings of its own, joined in part order afterwards, so they are those of one thread
+    // (the smallest values are the first smallest either way). A coastline of many islands
+    // then does not keep one thread busy while the others wait for it.
+    bool pruefeTeile(SatzArbeit& s) {
+        SatzBefund& b = s.befund;
+        const std::int32_t teile = b.teile;
+        const std::int64_t punkte = s.lpp.empty() ? 0 : s.lpp.back();
+        if (helfer_ < 2 || teile < 8 || punkte < 200000)
+            return pruefeTeile(s, b, *z_, 1, teile);
+        struct Strecke {
+            std::int32_t von = 0, bis = 0;
+            SatzBefund b;
+            SatzZahlen z;
+        };
+        // Stretches of about equal points, four per thread, taken in turn.
+        std::vector<Strecke> strecken;
+        const std::int64_t ziel = punkte / (4 * static_cast<std::int64_t>(helfer_)) + 1;
+        for (std::int32_t i = 1; i <= teile;) {
+            Strecke st;
+            st.von = i;
+            const std::int64_t anfang = s.lpp[static_cast<std::size_t>(i - 1)];
+            while (i < teile && s.lpp[static_cast<std::size_t>(i)] - anfang < ziel)
+                ++i;
+            st.bis = i++;
+            st.b.kleinsteFlaeche = b.kleinsteFlaeche;
+            st.b.kleinsterAbstand = b.kleinsterAbstand;
+            strecken.push_back(std::move(st));
+        }
+        std::atomic<std::size_t> naechste = 0;
+        std::atomic<bool> vollstaendig = true;
+        std::mutex sperre;
+        std::exception_ptr fehler;
+        const auto arbeite = [&] {
+            for (std::size_t k; (k = naechste++) < strecken.size();) {
+                Strecke& st = strecken[k];
+                try {
+                    if (!pruefeTeile(s, st.b, st.z, st.von, st.bis))
+                        vollstaendig = false;
+                } catch (...) {
+                    const std::lock_guard halten(sperre);
+                    fehler = std::current_exception();
+                    vollstaendig = false;
+                }
+            }
+        };
+        {
+            std::vector<std::jthread> threads;
+            for (unsigned k = 1; k < helfer_; ++k)
+                threads.emplace_back(arbeite);
+            arbeite();
+        }
+        if (fehler)
+            std::rethrow_exception(fehler);
+        if (!vollstaendig)
+            return false;
+        for (Strecke& st : strecken) {
+            b.zuWenigPunkte = b.zuWenigPunkte || st.b.zuWenigPunkte;
+            b.punktanzahlZuKlein = b.punktanzahlZuKlein || st.b.punktanzahlZuKlein;
+            b.schneidet = b.schneidet || st.b.schneidet;
+            b.flaecheZuKlein = b.flaecheZuKlein || st.b.flaecheZuKlein;
+            b.abstandZuKlein = b.abstandZuKlein || st.b.abstandZuKlein;
+            if (st.b.kleinsteFlaeche < b.kleinsteFlaeche)
+                b.kleinsteFlaeche = st.b.kleinsteFlaeche;
+            if (st.b.kleinsterAbstand < b.kleinsterAbstand)
+                b.kleinsterAbstand = st.b.kleinsterAbstand;
+            b.flaechen.insert(b.flaechen.end(), st.b.flaechen.begin(), st.b.flaechen.end());
+            b.schnitte.insert(b.schnitte.end(), st.b.schnitte.begin(), st.b.schnitte.end());
+            b.formatFehler.insert(b.formatFehler.end(),
+                                  std::make_move_iterator(st.b.formatFehler.begin()),
+                                  std::make_move_iterator(st.b.formatFehler.end()));
+            z_->teileGeprueft += st.z.teileGeprueft;
+            z_->flaechenFehler += st.z.flaechenFehler;
+            z_->laengenFehler += st.z.laengenFehler;
+        }
+        return true;
+    }
+
     bool halt() const { return stopp_.load(std::memory_order_relaxed); }
 
     static void nimmTeil(const Punktfeld& punkte, std::int32_t s, std::int32_t e, Teil& teil) {
@@ -330,8 +420,8 @@ private:
         teil.punkte = teil.eigene;
     }
 
-    void pruefeTeil(SatzBefund& b, std::int32_t i, std::span<const Punkt>& teil) {
-        ++z_->teileGeprueft;
+    void pruefeTeil(SatzBefund& b, SatzZahlen& z, std::int32_t i, std::span<const Punkt>& teil) {
+        ++z.teileGeprueft;
         if (teil.size() < 2) {
             b.zuWenigPunkte = true;
             return;
@@ -396,9 +486,9 @@ private:
                 f.art = Fundstelle::Art::Laenge;
             }
             if (flaecheKlein)
-                ++z_->flaechenFehler;
+                ++z.flaechenFehler;
             if (abstandKlein)
-                ++z_->laengenFehler;
+                ++z.laengenFehler;
             b.flaechen.push_back(f);
         }
         if (betrag < b.kleinsteFlaeche)
@@ -491,6 +581,7 @@ private:
 
     const GeometriePruefung& e_;
     const std::atomic<bool>& stopp_;
+    unsigned helfer_;
     SatzZahlen* z_ = nullptr;
     std::vector<Teil> teile_;
     bool mitBloecken_ = false;
@@ -574,7 +665,7 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
                 return s.punkte.zeilen() + 1;
             },
             [&](SatzArbeit& s, const std::atomic<bool>& stopp) {
-                s.geprueft = SatzPruefer(e, stopp).pruefe(s);
+                s.geprueft = SatzPruefer(e, stopp, arbeiterZahl(jobs)).pruefe(s);
             },
             [&](SatzArbeit& s) {
                 if (halt() || !s.geprueft)

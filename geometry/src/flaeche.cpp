@@ -211,10 +211,33 @@ bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punk
             reich = best * (1 + 1e-9) + spiel;
         }
     };
+    // The points of run m within reach of box k.
+    struct Auswahl {
+        Index nummern[Laufsweep::lauf + 1];
+        Index anzahl = 0;
+    };
+    const auto waehle = [&](Index m, const Rahmen& k, Auswahl& aus) {
+        aus.anzahl = 0;
+        for (Index r = erster(m); r <= letzter(m); ++r)
+            if (const Punkt p = punkte[r]; p.x + reich >= k.xMin && p.x - reich <= k.xMax &&
+                                           p.y + reich >= k.yMin && p.y - reich <= k.yMax)
+                aus.nummern[aus.anzahl++] = r;
+    };
+    Auswahl erste, zweite;
     for (const auto& [a, b] : nahe) {
-        for (Index r = erster(a); r <= letzter(a); ++r)
-            for (Index j = a == b ? r + 1 : erster(b); j <= letzter(b); ++j)
-                if (j != r)
+        if (a == b) {
+            for (Index r = erster(a); r <= letzter(a); ++r)
+                for (Index j = r + 1; j <= letzter(b); ++j)
+                    paar(r, j);
+            continue;
+        }
+        waehle(a, laeufe.kasten(b), erste);
+        if (erste.anzahl == 0)
+            continue;
+        waehle(b, laeufe.kasten(a), zweite);
+        for (Index x = 0; x < erste.anzahl; ++x)
+            for (Index y = 0; y < zweite.anzahl; ++y)
+                if (const Index r = erste.nummern[x], j = zweite.nummern[y]; r != j)
                     paar(std::min(r, j), std::max(r, j));
     }
     kleinste = best;
@@ -235,11 +258,14 @@ bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punk
         }
     };
     for (const auto& [a, b] : nahe) {
-        for (Index r = erster(a); r <= letzter(a); ++r)
-            gegenLauf(r, b);
-        if (a != b)
-            for (Index r = erster(b); r <= letzter(b); ++r)
-                gegenLauf(r, a);
+        waehle(a, laeufe.kasten(b), erste);
+        for (Index x = 0; x < erste.anzahl; ++x)
+            gegenLauf(erste.nummern[x], b);
+        if (a != b) {
+            waehle(b, laeufe.kasten(a), zweite);
+            for (Index y = 0; y < zweite.anzahl; ++y)
+                gegenLauf(zweite.nummern[y], a);
+        }
     }
     nachholen(punkte, paare, kleinste, ort);
     return true;
@@ -366,8 +392,8 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         const Index n = letzter;
         double kleinste = 0;
         Punkt ort = punkte[0];
-        // With its runs the pair loop stays ahead of the grid up to about 400 points.
-        if (!nimmIndex(n, 400) ||
+        // With its runs the pair loop stays ahead of the index up to about 64 points.
+        if (!nimmIndex(n, 64) ||
             !mitIndex([&] {
                 return (nimmLaeufe() && laengeLaeufe(punkte, n, t, kleinste, ort)) ||
                        laengeIndex(punkte, n, t, kleinste, ort);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "intern.h"
+#include "raster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +29,7 @@ public:
             return;
         kaesten.resize(static_cast<std::size_t>((n - 1) / lauf + 1));
         for (std::size_t m = 0; m < kaesten.size(); ++m) {
-            Kasten& k = kaesten[m];
+            Rahmen& k = kaesten[m];
             const Index von = lauf * static_cast<Index>(m);
             const Punkt a = q(von);
             k = {a.x, a.x, a.y, a.y};
@@ -43,6 +44,8 @@ public:
     }
 
     Index laeufe() const { return static_cast<Index>(kaesten.size()); }
+    // The box of the points of run m.
+    const Rahmen& kasten(Index m) const { return kaesten[static_cast<std::size_t>(m)]; }
     // The first and last segment of run m.
     Index von(Index m) const { return lauf * m + 1; }
     Index bis(Index m) const { return std::min(lauf * (m + 1), n_); }
@@ -62,25 +65,21 @@ public:
         };
         std::vector<Eintrag> folge(m);
         for (std::size_t i = 0; i < m; ++i) {
-            const Kasten& k = kaesten[i];
+            const Rahmen& k = kaesten[i];
             folge[i] = inX ? Eintrag{k.xMin, k.xMax, k.yMin, k.yMax, static_cast<std::uint32_t>(i)}
                            : Eintrag{k.yMin, k.yMax, k.xMin, k.xMax, static_cast<std::uint32_t>(i)};
         }
         std::sort(folge.begin(), folge.end(),
                   [](const Eintrag& a, const Eintrag& b) { return a.unten < b.unten; });
-        std::vector<Eintrag> offen;
+        // Each run against those that start after it, up to its end plus the distance.
         double paare = 0, arbeit = 0;
-        for (const Eintrag& e : folge) {
-            // Runs that end more than the distance before this one starts are done with.
-            std::size_t bleibt = 0;
-            arbeit += static_cast<double>(offen.size());
-            if (arbeit > 64 * static_cast<double>(m) + 4096)
-                return false;
-            for (std::size_t i = 0; i < offen.size(); ++i) {
-                const Eintrag& o = offen[i];
-                if (o.oben + abstand < e.unten)
-                    continue;
-                offen[bleibt++] = o;
+        for (std::size_t i = 0; i < m; ++i) {
+            const Eintrag& e = folge[i];
+            f(static_cast<Index>(e.lauf), static_cast<Index>(e.lauf));
+            const double bis = e.oben + abstand;
+            std::size_t k = i + 1;
+            for (; k < m && folge[k].unten <= bis; ++k) {
+                const Eintrag& o = folge[k];
                 if (o.quer1 <= e.quer2 + abstand && e.quer1 <= o.quer2 + abstand) {
                     if (++paare > hoechstens)
                         return false;
@@ -88,9 +87,9 @@ public:
                       static_cast<Index>(std::max(o.lauf, e.lauf)));
                 }
             }
-            offen.resize(bleibt);
-            f(static_cast<Index>(e.lauf), static_cast<Index>(e.lauf));
-            offen.push_back(e);
+            arbeit += static_cast<double>(k - i);
+            if (arbeit > 64 * static_cast<double>(m) + 4096)
+                return false;
         }
         return true;
     }
@@ -105,7 +104,7 @@ private:
     // How many runs overlap a point of the axis, on average over the runs' extent.
     double tiefe(double abstand, bool inX) const {
         double breite = 0, unten = 0, oben = 0;
-        for (const Kasten& k : kaesten) {
+        for (const Rahmen& k : kaesten) {
             const double u = inX ? k.xMin : k.yMin, o = inX ? k.xMax : k.yMax;
             breite += o - u;
             unten = &k == &kaesten.front() ? u : std::min(unten, u);
@@ -114,11 +113,8 @@ private:
         const double m = static_cast<double>(kaesten.size());
         return (breite + abstand * m) / (oben - unten + abstand);
     }
-    struct Kasten {
-        double xMin, xMax, yMin, yMax;
-    };
     Index n_;
-    std::vector<Kasten> kaesten;
+    std::vector<Rahmen> kaesten;
 };
 
 } // namespace trelvik::geometrie

@@ -545,17 +545,33 @@ public:
             else if (auto g = gerade(pa, pb))
                 liste.push_back({g->first, g->second, static_cast<std::int32_t>(id),
                                  static_cast<std::int32_t>(fachVon(g->first))});
-        std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
-            return x.fach < y.fach || (x.fach == y.fach && x.abstand < y.abstand);
-        });
-        // For many segments, where each bin starts: a search then stays within its bin.
-        if (liste.size() >= 65536) {
-            binAnfang.assign(static_cast<std::size_t>(fachVon(periode)) + 2, 0);
-            for (const Eintrag& e : liste)
-                ++binAnfang[static_cast<std::size_t>(e.fach) + 1];
-            for (std::size_t k = 1; k < binAnfang.size(); ++k)
-                binAnfang[k] += binAnfang[k - 1];
+        const auto nachAbstand = [](const Eintrag& x, const Eintrag& y) {
+            return x.abstand < y.abstand;
+        };
+        if (liste.size() < 65536) {
+            std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
+                return x.fach < y.fach || (x.fach == y.fach && x.abstand < y.abstand);
+            });
+            return;
         }
+        // For many segments, where each bin starts: a search then stays within its bin. The
+        // entries go to their bins by counting, then each bin is sorted by offset.
+        binAnfang.assign(static_cast<std::size_t>(fachVon(periode)) + 2, 0);
+        for (const Eintrag& e : liste)
+            ++binAnfang[static_cast<std::size_t>(e.fach) + 1];
+        for (std::size_t k = 1; k < binAnfang.size(); ++k)
+            binAnfang[k] += binAnfang[k - 1];
+        std::vector<Eintrag> sortiert(liste.size());
+        {
+            std::vector<std::uint32_t> frei(binAnfang.begin(), binAnfang.end() - 1);
+            for (const Eintrag& e : liste)
+                sortiert[frei[static_cast<std::size_t>(e.fach)]++] = e;
+        }
+        liste.swap(sortiert);
+        for (std::size_t k = 0; k + 1 < binAnfang.size(); ++k)
+            if (binAnfang[k + 1] - binAnfang[k] > 1)
+                std::sort(liste.begin() + binAnfang[k], liste.begin() + binAnfang[k + 1],
+                          nachAbstand);
     }
     // Every id whose line could be taken for that of segment a-b, except those parallel to
     // the same axis as a-b.

@@ -297,29 +297,47 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
         return a.xMin <= b.xMax + zwei && b.xMin <= a.xMax + zwei && a.yMin <= b.yMax + zwei &&
                b.yMin <= a.yMax + zwei;
     };
-    Stueck erste[Laufsweep::lauf], zweite[Laufsweep::lauf];
     const auto paar = [&](Index p, const Stueck& a, Index j, const Stueck& b) {
         if (nah(a, b) && !(p == 1 && j == n && art != 3) && segmenteSchneiden(a.s, b.s) &&
             !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
             ergebnis.zaehle(p, j, a.s, b.s, p0);
     };
+    // The segments of run m that come near box r, with their numbers.
+    struct Auswahl {
+        Stueck stuecke[Laufsweep::lauf];
+        Index nummern[Laufsweep::lauf];
+        Index anzahl = 0;
+    };
+    const auto waehle = [&](Index m, const Rahmen& r, Auswahl& aus) {
+        const Stueck ganz{{}, r.xMin, r.xMax, r.yMin, r.yMax};
+        aus.anzahl = 0;
+        for (Index s = laeufe.von(m); s <= laeufe.bis(m); ++s)
+            if (const Stueck st = stueck(s); nah(st, ganz)) {
+                aus.stuecke[aus.anzahl] = st;
+                aus.nummern[aus.anzahl++] = s;
+            }
+    };
+    Auswahl erste, zweite;
     const bool fertig = laeufe.fuerNahePaare(
         zwei, hoechstens, [&](Index a, Index b) {
-            const Index va = laeufe.von(a), ba = laeufe.bis(a);
-            for (Index p = va; p <= ba; ++p)
-                erste[p - va] = stueck(p);
             if (a == b) {
+                const Index va = laeufe.von(a), ba = laeufe.bis(a);
+                for (Index p = va; p <= ba; ++p)
+                    erste.stuecke[p - va] = stueck(p);
                 for (Index p = va; p <= ba; ++p)
                     for (Index j = p + 2; j <= ba; ++j)
-                        paar(p, erste[p - va], j, erste[j - va]);
+                        paar(p, erste.stuecke[p - va], j, erste.stuecke[j - va]);
                 return;
             }
-            const Index vb = laeufe.von(b), bb = laeufe.bis(b);
-            for (Index j = vb; j <= bb; ++j)
-                zweite[j - vb] = stueck(j);
-            for (Index p = va; p <= ba; ++p)
-                for (Index j = std::max(vb, p + 2); j <= bb; ++j)
-                    paar(p, erste[p - va], j, zweite[j - vb]);
+            waehle(a, laeufe.kasten(b), erste);
+            if (erste.anzahl == 0)
+                return;
+            waehle(b, laeufe.kasten(a), zweite);
+            for (Index x = 0; x < erste.anzahl; ++x)
+                for (Index y = 0; y < zweite.anzahl; ++y)
+                    if (zweite.nummern[y] >= erste.nummern[x] + 2)
+                        paar(erste.nummern[x], erste.stuecke[x], zweite.nummern[y],
+                             zweite.stuecke[y]);
         });
     if (!fertig)
         return false;
@@ -418,8 +436,8 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
         const Index n = letzter;
         const Punkt p0 = punkte[0];
         Kreuzungen k;
-        // With its runs the pair loop stays ahead of the grid up to about 400 points.
-        if (!nimmIndex(n, 400) || !mitIndex([&] { return polygonTestIndex(punkte, n, art, k); }))
+        // With its runs the pair loop stays ahead of the index up to about 128 points.
+        if (!nimmIndex(n, 128) || !mitIndex([&] { return polygonTestIndex(punkte, n, art, k); }))
             k = polygonTestAllePaare(punkte, n, art);
         Punkt kreuzung = k.kreuzung;
         if (k.anzahl > 0 && !k.berechnet) {

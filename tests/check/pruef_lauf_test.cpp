@@ -13,6 +13,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 using namespace trelvik;
 
@@ -370,4 +371,76 @@ TEST(PruefLauf, AnzeigeBewegtSichAuchInEinemGrossenRing) {
                   anzeige.status.end());
         break;
     }
+}
+
+TEST(PruefLauf, TeileEinesGrossenSatzesAufMehrerenThreadsWieAufEinem) {
+    // One record of 60 rings, 250,000 points, with findings in many of them: spikes that
+    // cross, repeated points, rings too small, an open ring, a coordinate that is no number.
+    const test::TestOrdner ordner;
+    const std::string basis = ordner / "inseln";
+    std::mt19937 zufall(7);
+    std::vector<double> x, y;
+    std::vector<int> starts;
+    for (int r = 0; r < 60; ++r) {
+        starts.push_back(static_cast<int>(x.size()));
+        const int n = r % 7 == 3 ? 4 : 3000 + static_cast<int>(zufall() % 6000);
+        const double radius = r % 7 == 3 ? 0.5 : 100 + static_cast<double>(zufall() % 50);
+        for (int k = 0; k < n; ++k) {
+            const double w = 6.283185307179586 * k / n;
+            const double rr = (k % 997 == 5 && r % 3 == 0) ? 3 * radius : radius;
+            x.push_back(1000.0 * r + rr * std::cos(w));
+            y.push_back(rr * std::sin(w));
+            if (k % 1201 == 7 && r % 4 == 1) {
+                x.push_back(x.back());
+                y.push_back(y.back());
+            }
+        }
+        if (r == 20)
+            y.back() = std::nan("");
+        if (r != 41) {
+            x.push_back(x[static_cast<std::size_t>(starts.back())]);
+            y.push_back(y[static_cast<std::size_t>(starts.back())]);
+        }
+    }
+    SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
+    DBFHandle dbf = DBFCreate(basis.c_str());
+    DBFAddField(dbf, "ID", FTInteger, 5, 0);
+    SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, static_cast<int>(starts.size()),
+                                   starts.data(), nullptr, static_cast<int>(x.size()), x.data(),
+                                   y.data(), nullptr, nullptr);
+    SHPWriteObject(shp, -1, o);
+    SHPDestroyObject(o);
+    DBFWriteIntegerAttribute(dbf, 0, 0, 1);
+    SHPClose(shp);
+    DBFClose(dbf);
+    ASSERT_GT(x.size(), 250000u);
+
+    const auto alles = [](const GeometriePruefung& p) {
+        std::ostringstream s;
+        s << std::hexfloat << p.teileGeprueft << " " << p.flaechenFehler << " "
+          << p.laengenFehler << "\n";
+        for (const SatzBefund& b : p.saetze) {
+            s << b.hatBefund() << b.schneidet << b.flaecheZuKlein << b.abstandZuKlein
+              << b.punktanzahlZuKlein << " " << b.kleinsteFlaeche << " " << b.kleinsterAbstand;
+            for (const auto* liste : {&b.flaechen, &b.schnitte})
+                for (const Fundstelle& f : *liste)
+                    s << "\n" << static_cast<int>(f.art) << " " << f.teil << " " << f.ort.x
+                      << " " << f.ort.y << " " << f.flaeche << " " << f.abstand;
+            for (const std::string& z : b.formatFehler)
+                s << "\n" << z;
+        }
+        return s.str();
+    };
+    const GeometriePruefung eins = pruefeGeometrie(basis + ".shp", 0.25, 25, nullptr, 1);
+    const GeometriePruefung drei = pruefeGeometrie(basis + ".shp", 0.25, 25, nullptr, 3);
+    ASSERT_TRUE(eins.vollstaendig && drei.vollstaendig);
+    ASSERT_EQ(eins.saetze.size(), 1u);
+    EXPECT_EQ(alles(drei), alles(eins));
+    EXPECT_EQ(geometrieBericht(drei), geometrieBericht(eins));
+    // Findings of every kind, from parts all over the record.
+    const SatzBefund& b = eins.saetze[0];
+    EXPECT_TRUE(b.schneidet && b.flaecheZuKlein && b.abstandZuKlein);
+    EXPECT_EQ(b.formatFehler.size(), 2u);
+    EXPECT_GT(b.schnitte.size(), 10u);
+    EXPECT_GT(b.flaechen.size(), 10u);
 }
