@@ -199,6 +199,22 @@ std::string schwellenFehler(const std::string& minAbstandText, const std::string
 }
 
 std::string formatCheck(double wert, std::string_view muster) {
+    const Muster m = leseMuster(muster);
+    if (m.nachkomma == 0 && std::fabs(wert) < 4503599627370496.0) {
+        // Below 2^52 std::round rounds the exact binary value, halves away from zero, as the
+        // digits do; whole numbers (coordinates in the reports) need no digit string then.
+        const auto zahl = static_cast<long long>(std::round(std::fabs(wert)));
+        std::string ergebnis = std::to_string(zahl);
+        if (static_cast<int>(ergebnis.size()) < m.ganzzahlStellen)
+            ergebnis.insert(0, static_cast<std::size_t>(m.ganzzahlStellen) - ergebnis.size(), '0');
+        if (std::signbit(wert) && zahl != 0)
+            ergebnis.insert(ergebnis.begin(), '-');
+        return ergebnis;
+    }
+    return formatCheckZiffern(wert, muster);
+}
+
+std::string formatCheckZiffern(double wert, std::string_view muster) {
     if (std::isnan(wert))
         return "NaN";
     if (std::isinf(wert))

@@ -26,6 +26,9 @@ std::string schwellenFehler(const std::string& minAbstandText, const std::string
 // digit, "." the decimal point. Rounds the exact binary value to the nearest, exact halves away
 // from zero. The result always has a point, never a comma.
 std::string formatCheck(double wert, std::string_view muster);
+// The same from the exact decimal digits of the value, for any pattern; formatCheck takes a
+// shorter way for patterns without decimals.
+std::string formatCheckZiffern(double wert, std::string_view muster);
 // The shape-access name of the same formatting.
 inline std::string formatZahl(double wert, std::string_view muster) {
     return formatCheck(wert, muster);

@@ -3,6 +3,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <cmath>
+#include <random>
 #include <string>
 
 using namespace trelvik;
@@ -95,6 +97,25 @@ TEST(FormatCheck, RundetHalbeVonNullWeg) {
     EXPECT_EQ(formatCheck(-2.5, "0"), "-3");
     EXPECT_EQ(formatCheck(0.125, "0.00"), "0.13");
     EXPECT_EQ(formatCheck(2.4999, "0"), "2");
+}
+
+TEST(FormatCheck, GanzeZahlenWieAusDenZiffern) {
+    std::mt19937_64 zufall(3);
+    for (int k = 0; k < 5000; ++k) {
+        // Halves, neighbours of halves, values across the magnitudes up to past 2^52.
+        const double halb = static_cast<double>(zufall() % 100000) + 0.5;
+        const double werte[] = {halb, std::nextafter(halb, 0.0), std::nextafter(halb, 1e9),
+                                std::ldexp(static_cast<double>(zufall() % 1000000),
+                                           static_cast<int>(zufall() % 70) - 20)};
+        for (const double w : werte)
+            for (const double v : {w, -w})
+                for (const char* muster : {"0", "000", "#"})
+                    ASSERT_EQ(formatCheck(v, muster), formatCheckZiffern(v, muster))
+                        << std::hexfloat << v << " " << muster;
+    }
+    for (const double v : {0.0, -0.0, -0.4, 4503599627370495.5, 4503599627370496.0, 1e300,
+                           std::nan(""), -HUGE_VAL})
+        EXPECT_EQ(formatCheck(v, "0"), formatCheckZiffern(v, "0")) << v;
 }
 
 TEST(FormatCheck, RundetDenExaktenBinaerwert) {
