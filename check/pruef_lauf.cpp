@@ -31,10 +31,11 @@ struct Teil {
     std::vector<Punkt> eigene;
     std::vector<Segmentkreis> kreise;
     KreisBloecke bloecke;
+    bool kreiseFertig = false; // kreise and bloecke are built once the part meets another
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 };
 
-void baueKreiseUndBox(Teil& t, double rand) {
+void baueKreise(Teil& t, double rand) {
     t.kreise.clear();
     if (t.punkte.empty())
         return;
@@ -45,6 +46,11 @@ void baueKreiseUndBox(Teil& t, double rand) {
         const double laenge = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
         t.kreise.push_back({(a.x + b.x) / 2, (a.y + b.y) / 2, laenge / 2 + rand});
     }
+}
+
+void baueBox(Teil& t, double rand) {
+    if (t.punkte.empty())
+        return;
     t.xmin = t.xmax = t.punkte[0].x;
     t.ymin = t.ymax = t.punkte[0].y;
     for (const Punkt& p : t.punkte) {
@@ -506,8 +512,10 @@ private:
     int pruefePaar(SatzBefund& b, std::size_t i, std::size_t j) {
         if (halt())
             return -1;
-        const Teil& a = teile_[i - 1];
-        const Teil& c = teile_[j - 1];
+        Teil& a = teile_[i - 1];
+        Teil& c = teile_[j - 1];
+        bereite(a);
+        bereite(c);
         if (mitBloecken_ && !vielleichtNah(a.bloecke, c.bloecke))
             return 0; // no circle pair overlaps: the test would find neither contact nor crossing
         // A long ring beside a small one (a coastline and an islet): only the stretches that
@@ -542,17 +550,25 @@ private:
         return 1;
     }
 
+    // The circles of a part's segments (and their blocks), when it first meets another.
+    void bereite(Teil& t) const {
+        if (t.kreiseFertig)
+            return;
+        baueKreise(t, 2 * e_.minAbstand);
+        if (mitBloecken_)
+            t.bloecke.baue(t.kreise);
+        t.kreiseFertig = true;
+    }
+
     bool pruefeRinge(SatzBefund& b, std::atomic<std::int32_t>& anzeigeRing) {
-        const double rand = 2 * e_.minAbstand;
-        for (Teil& t : teile_)
-            baueKreiseUndBox(t, rand);
         const std::size_t n = teile_.size();
+        if (n < 2)
+            return true; // no pair
+        for (Teil& t : teile_)
+            baueBox(t, 2 * e_.minAbstand);
         RingRaster raster;
         const bool mitRaster = n > 2 && ringeImRaster(n) && raster.baue(teile_);
-        mitBloecken_ = n > 1 && ringeImRaster(n);
-        if (mitBloecken_)
-            for (Teil& t : teile_)
-                t.bloecke.baue(t.kreise);
+        mitBloecken_ = ringeImRaster(n);
         for (std::size_t i = 1; i < n; ++i) {
             if (halt())
                 return false;

@@ -536,76 +536,93 @@ public:
     // least 1e-9 * ausdehnung).
     template <class A, class B>
     Geradenliste(Index ids, A&& a, B&& b, double ausdehnung, double schlupf)
-        : fenster(std::min(binBreite, 1e-14 * ausdehnung / schlupf)),
+        : fenster(std::min(feinsteBreite, 1e-14 * ausdehnung / schlupf)),
           toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
-        liste.reserve(static_cast<std::size_t>(ids));
+        std::vector<Eintrag> roh;
+        roh.reserve(static_cast<std::size_t>(ids));
         for (Index id = 0; id < ids; ++id)
             if (const Punkt pa = a(id), pb = b(id); pa.x == pb.x || pa.y == pb.y)
                 continue;
             else if (auto g = gerade(pa, pb))
-                liste.push_back({g->first, g->second, static_cast<std::int32_t>(id),
-                                 static_cast<std::int32_t>(fachVon(g->first))});
-        const auto nachAbstand = [](const Eintrag& x, const Eintrag& y) {
-            return x.abstand < y.abstand;
-        };
-        if (liste.size() < 65536) {
-            std::sort(liste.begin(), liste.end(), [](const Eintrag& x, const Eintrag& y) {
-                return x.fach < y.fach || (x.fach == y.fach && x.abstand < y.abstand);
-            });
-            return;
-        }
-        // For many segments, where each bin starts: a search then stays within its bin. The
-        // entries go to their bins by counting, then each bin is sorted by offset.
-        binAnfang.assign(static_cast<std::size_t>(fachVon(periode)) + 2, 0);
-        for (const Eintrag& e : liste)
-            ++binAnfang[static_cast<std::size_t>(e.fach) + 1];
+                roh.push_back({g->first, g->second, static_cast<std::int32_t>(id)});
+        // About two entries per bin, bins no narrower than feinsteBreite (so at least one
+        // window wide): a pair within the window lies in one bin or in two neighbours.
+        faecher = std::clamp<Index>(static_cast<Index>(roh.size() / 2), 1,
+                                    static_cast<Index>(periode / feinsteBreite));
+        kehrwert = static_cast<double>(faecher) / periode;
+        // The entries go to their bins by counting, then each bin is sorted by offset.
+        binAnfang.assign(static_cast<std::size_t>(faecher) + 1, 0);
+        for (const Eintrag& x : roh)
+            ++binAnfang[static_cast<std::size_t>(fachVon(x.winkel)) + 1];
         for (std::size_t k = 1; k < binAnfang.size(); ++k)
             binAnfang[k] += binAnfang[k - 1];
-        std::vector<Eintrag> sortiert(liste.size());
+        liste.resize(roh.size());
         {
             std::vector<std::uint32_t> frei(binAnfang.begin(), binAnfang.end() - 1);
-            for (const Eintrag& e : liste)
-                sortiert[frei[static_cast<std::size_t>(e.fach)]++] = e;
+            for (const Eintrag& x : roh)
+                liste[frei[static_cast<std::size_t>(fachVon(x.winkel))]++] = x;
         }
-        liste.swap(sortiert);
-        for (std::size_t k = 0; k + 1 < binAnfang.size(); ++k)
-            if (binAnfang[k + 1] - binAnfang[k] > 1)
-                std::sort(liste.begin() + binAnfang[k], liste.begin() + binAnfang[k + 1],
-                          nachAbstand);
+        for (Index k = 0; k < faecher; ++k)
+            if (bis(k) - von(k) > 1)
+                std::sort(liste.begin() + static_cast<std::ptrdiff_t>(von(k)),
+                          liste.begin() + static_cast<std::ptrdiff_t>(bis(k)),
+                          [](const Eintrag& x, const Eintrag& y) { return x.abstand < y.abstand; });
     }
-    // Every id whose line could be taken for that of segment a-b, except those parallel to
-    // the same axis as a-b.
-    template <class F> void fuer(Punkt a, Punkt b, F&& f) const {
-        if (const auto g = gerade(a, b))
-            fuer(g->first, g->second, f);
-    }
-    // f(id, andere) for the ids 0..ids-1 of the segments a(id)-b(id) the list was built from
-    // and every id their query names (an id may name itself), without computing again the
-    // lines of those in the list.
+
+    // f(id, andere) for every pair of the segments a(id)-b(id), id 0..ids-1 (those the list
+    // was built from), whose lines could be taken for each other, except pairs parallel to the
+    // same axis; a pair may be named twice, in either order.
     template <class A, class B, class F> void fuerPaare(Index ids, A&& a, B&& b, F&& f) const {
-        for (const Eintrag& e : liste)
-            fuer(e.winkel, e.abstand, [&](Index andere) { f(Index{e.id}, andere); });
+        // The entries among themselves: within a bin and with the next bin, by their offsets.
+        for (Index k = 0; k < faecher; ++k) {
+            const bool naechstes = k + 1 < faecher;
+            std::size_t unten = naechstes ? von(k + 1) : 0;
+            for (std::size_t i = von(k); i < bis(k); ++i) {
+                const Eintrag& x = liste[i];
+                const double oben = x.abstand + toleranz;
+                for (std::size_t j = i + 1; j < bis(k) && liste[j].abstand <= oben; ++j)
+                    if (std::fabs(liste[j].winkel - x.winkel) <= fenster)
+                        f(Index{x.id}, Index{liste[j].id});
+                if (!naechstes)
+                    continue;
+                while (unten < bis(k + 1) && liste[unten].abstand < x.abstand - toleranz)
+                    ++unten;
+                for (std::size_t j = unten; j < bis(k + 1) && liste[j].abstand <= oben; ++j)
+                    if (std::fabs(liste[j].winkel - x.winkel) <= fenster)
+                        f(Index{x.id}, Index{liste[j].id});
+            }
+        }
+        // Across the end of the range: directions just above 0 against those just below
+        // periode, the same lines with offsets of opposite sign.
+        for (std::size_t i = von(0); i < bis(0) && liste[i].winkel <= fenster; ++i)
+            bereich(liste[i].winkel - fenster + periode, periode, liste[i].abstand, -1.0,
+                    [&](Index andere) { f(Index{liste[i].id}, andere); });
+        // Axis-parallel segments are not in the list: each looks for its partners in it.
         for (Index id = 0; id < ids; ++id)
             if (const Punkt pa = a(id), pb = b(id); pa.x == pb.x || pa.y == pb.y)
-                fuer(pa, pb, [&](Index andere) { f(id, andere); });
+                if (const auto g = gerade(pa, pb))
+                    fuer(g->first, g->second, [&](Index andere) { f(id, andere); });
     }
     bool leer() const { return liste.empty(); }
 
 private:
-    static constexpr double binBreite = 1e-5;
+    static constexpr double feinsteBreite = 1e-5;
     // Directions are measured by the slope along the diamond |dx| + |dy| = 1: 0 for +x, 1 for
     // +y, approaching 2 for -x. It grows with the angle, by at most the angle (1 / (|cos| +
     // |sin|)^2 of it), so a window of w in it holds every pair whose angles differ by w.
     static constexpr double periode = 2;
-    // Entries sorted by direction bin (at least one window wide), then by offset: many segments
-    // on one line, such as a border along a parallel, share a bin and are found by their
-    // offset. Ids are those of one part (int32 counts); bins run to periode / binBreite.
+    // Entries sorted by direction bin, then by offset: many segments on one line, such as a
+    // border along a parallel, share a bin and are found by their offset. Ids are those of one
+    // part (int32 counts).
     struct Eintrag {
         double winkel, abstand;
         std::int32_t id;
-        std::int32_t fach;
     };
-    static Index fachVon(double w) { return static_cast<Index>(std::floor(w / binBreite)); }
+    Index fachVon(double w) const {
+        return std::min(faecher - 1, static_cast<Index>(std::max(w, 0.0) * kehrwert));
+    }
+    std::size_t von(Index fach) const { return binAnfang[static_cast<std::size_t>(fach)]; }
+    std::size_t bis(Index fach) const { return binAnfang[static_cast<std::size_t>(fach) + 1]; }
     // Direction in [0, periode) and signed distance of the line from the origin; none for a
     // zero-length segment (its orientation tests cannot go wrong that way).
     static std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) {
@@ -624,6 +641,7 @@ private:
             return std::pair{0.0, -rho}; // rounded up to -x: the same line as +x
         return std::pair{w, rho};
     }
+    // Every id whose line could be taken for the line (w, rho).
     template <class F> void fuer(double w, double rho, F&& f) const {
         bereich(w - fenster, w + fenster, rho, 1.0, f);
         if (w - fenster < 0)
@@ -632,33 +650,25 @@ private:
             bereich(0, w + fenster - periode, rho, -1.0, f);
     }
     template <class F>
-    void bereich(double von, double bis, double rho, double vorzeichen, F& f) const {
+    void bereich(double wVon, double wBis, double rho, double vorzeichen, F&& f) const {
         // Offsets in twice the window; the test below is the one that decides.
         const double mitte = rho * vorzeichen;
         const double unten = mitte - 2 * toleranz, oben = mitte + 2 * toleranz;
-        for (Index fach = fachVon(std::max(von, 0.0)); fach <= fachVon(std::min(bis, periode));
-             ++fach) {
-            auto anfang = liste.begin();
-            auto ende = liste.end();
-            if (!binAnfang.empty()) {
-                if (static_cast<std::size_t>(fach) + 1 >= binAnfang.size())
-                    break;
-                anfang += binAnfang[static_cast<std::size_t>(fach)];
-                ende = liste.begin() + binAnfang[static_cast<std::size_t>(fach) + 1];
-            }
-            auto it = std::lower_bound(anfang, ende, std::pair{fach, unten},
-                                       [](const Eintrag& e, const std::pair<Index, double>& k) {
-                                           return e.fach < k.first ||
-                                                  (e.fach == k.first && e.abstand < k.second);
-                                       });
-            for (; it != liste.end() && it->fach == fach && it->abstand <= oben; ++it)
-                if (it->winkel >= von && it->winkel <= bis &&
+        for (Index fach = fachVon(wVon); fach <= fachVon(std::min(wBis, periode)); ++fach) {
+            const auto ende = liste.begin() + static_cast<std::ptrdiff_t>(bis(fach));
+            auto it = std::lower_bound(
+                liste.begin() + static_cast<std::ptrdiff_t>(von(fach)), ende, unten,
+                [](const Eintrag& x, double wert) { return x.abstand < wert; });
+            for (; it != ende && it->abstand <= oben; ++it)
+                if (it->winkel >= wVon && it->winkel <= wBis &&
                     std::fabs(it->abstand * vorzeichen - rho) <= toleranz)
-                    f(it->id);
+                    f(Index{it->id});
         }
     }
     double fenster;
     double toleranz;
+    Index faecher = 1;
+    double kehrwert = 1;
     std::vector<Eintrag> liste;
     std::vector<std::uint32_t> binAnfang;
 };
