@@ -53,8 +53,10 @@ public:
     // f(a, b) with a <= b for every pair of runs (each run with itself too) whose boxes lie
     // at most `abstand` apart on both axes; false, with only some of them named, when there
     // are more than `hoechstens` pairs or more than 64 runs open at a time on average
-    // (everything lies near everything).
-    template <class F> bool fuerNahePaare(double abstand, double hoechstens, F&& f) const {
+    // (everything lies near everything). Without `nachbarn` neither a run with itself nor
+    // with the next one is named (they always meet: the caller takes them in order).
+    template <class F>
+    bool fuerNahePaare(double abstand, double hoechstens, F&& f, bool nachbarn = true) const {
         const std::size_t m = kaesten.size();
         const bool inX = tiefe(abstand, true) <= tiefe(abstand, false);
         if (!machbar(abstand))
@@ -75,12 +77,14 @@ public:
         double paare = 0, arbeit = 0;
         for (std::size_t i = 0; i < m; ++i) {
             const Eintrag& e = folge[i];
-            f(static_cast<Index>(e.lauf), static_cast<Index>(e.lauf));
+            if (nachbarn)
+                f(static_cast<Index>(e.lauf), static_cast<Index>(e.lauf));
             const double bis = e.oben + abstand;
             std::size_t k = i + 1;
             for (; k < m && folge[k].unten <= bis; ++k) {
                 const Eintrag& o = folge[k];
-                if (o.quer1 <= e.quer2 + abstand && e.quer1 <= o.quer2 + abstand) {
+                if (o.quer1 <= e.quer2 + abstand && e.quer1 <= o.quer2 + abstand &&
+                    (nachbarn || (o.lauf != e.lauf + 1 && e.lauf != o.lauf + 1))) {
                     if (++paare > hoechstens)
                         return false;
                     f(static_cast<Index>(std::min(o.lauf, e.lauf)),

@@ -317,28 +317,57 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
                 aus.nummern[aus.anzahl++] = s;
             }
     };
-    Auswahl erste, zweite;
-    const bool fertig = laeufe.fuerNahePaare(
-        zwei, hoechstens, [&](Index a, Index b) {
-            if (a == b) {
-                const Index va = laeufe.von(a), ba = laeufe.bis(a);
-                for (Index p = va; p <= ba; ++p)
-                    erste.stuecke[p - va] = stueck(p);
-                for (Index p = va; p <= ba; ++p)
-                    for (Index j = p + 2; j <= ba; ++j)
-                        paar(p, erste.stuecke[p - va], j, erste.stuecke[j - va]);
-                return;
+    // Pairs of segments p < j - 1 from the chosen ones of two runs.
+    const auto kreuz = [&](const Auswahl& x, const Auswahl& y) {
+        for (Index i = 0; i < x.anzahl; ++i)
+            for (Index l = 0; l < y.anzahl; ++l)
+                if (y.nummern[l] >= x.nummern[i] + 2)
+                    paar(x.nummern[i], x.stuecke[i], y.nummern[l], y.stuecke[l]);
+    };
+    // Each run with itself and with the next, in order, each run's boxes computed once.
+    Auswahl puffer[2], erste, zweite;
+    const auto alle = [&](Index m, Auswahl& aus) {
+        aus.anzahl = 0;
+        for (Index s = laeufe.von(m); s <= laeufe.bis(m); ++s) {
+            aus.stuecke[aus.anzahl] = stueck(s);
+            aus.nummern[aus.anzahl++] = s;
+        }
+    };
+    // The segments of a run that come near box r, taken from those computed.
+    const auto nahe = [&](const Auswahl& aus, const Rahmen& r, Auswahl& ziel) {
+        const Stueck ganz{{}, r.xMin, r.xMax, r.yMin, r.yMax};
+        ziel.anzahl = 0;
+        for (Index i = 0; i < aus.anzahl; ++i)
+            if (nah(aus.stuecke[i], ganz)) {
+                ziel.stuecke[ziel.anzahl] = aus.stuecke[i];
+                ziel.nummern[ziel.anzahl++] = aus.nummern[i];
             }
+    };
+    if (laeufe.laeufe() > 0)
+        alle(0, puffer[0]);
+    for (Index m = 0; m < laeufe.laeufe(); ++m) {
+        const Auswahl& jetzt = puffer[m % 2];
+        Auswahl& naechster = puffer[(m + 1) % 2];
+        kreuz(jetzt, jetzt);
+        if (m + 1 < laeufe.laeufe()) {
+            alle(m + 1, naechster);
+            nahe(jetzt, laeufe.kasten(m + 1), erste);
+            if (erste.anzahl > 0) {
+                nahe(naechster, laeufe.kasten(m), zweite);
+                kreuz(erste, zweite);
+            }
+        }
+    }
+    const bool fertig = laeufe.fuerNahePaare(
+        zwei, hoechstens,
+        [&](Index a, Index b) {
             waehle(a, laeufe.kasten(b), erste);
             if (erste.anzahl == 0)
                 return;
             waehle(b, laeufe.kasten(a), zweite);
-            for (Index x = 0; x < erste.anzahl; ++x)
-                for (Index y = 0; y < zweite.anzahl; ++y)
-                    if (zweite.nummern[y] >= erste.nummern[x] + 2)
-                        paar(erste.nummern[x], erste.stuecke[x], zweite.nummern[y],
-                             zweite.stuecke[y]);
-        });
+            kreuz(erste, zweite);
+        },
+        false);
     if (!fertig)
         return false;
     k = ergebnis;
