@@ -669,10 +669,11 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
     std::int32_t wartetAuf = -1;
     Uhr::time_point wartetSeit{};
     if (testbar) {
+        const unsigned helfer = arbeiterZahl(jobs);
         // Records are checked on worker threads; everything the display and the findings see
         // happens here, in record order, as in a run on one thread.
         imFliessband<SatzArbeit>(
-            arbeiterZahl(jobs),
+            helfer,
             [&](SatzArbeit& s) {
                 if (halt() || !vun.Shape_GetCheck(gelesen, s.punkte, wname, vunRing, s.lpp))
                     return std::size_t{0};
@@ -681,7 +682,7 @@ GeometriePruefung pruefeGeometrie(const std::string& shapePfad, double minAbstan
                 return s.punkte.zeilen() + 1;
             },
             [&](SatzArbeit& s, const std::atomic<bool>& stopp) {
-                s.geprueft = SatzPruefer(e, stopp, arbeiterZahl(jobs)).pruefe(s);
+                s.geprueft = SatzPruefer(e, stopp, helfer).pruefe(s);
             },
             [&](SatzArbeit& s) {
                 if (halt() || !s.geprueft)
