@@ -538,29 +538,30 @@ public:
     Geradenliste(Index ids, A&& a, B&& b, double ausdehnung, double schlupf)
         : fenster(std::min(feinsteBreite, 1e-14 * ausdehnung / schlupf)),
           toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
-        std::vector<Eintrag> roh;
-        roh.reserve(static_cast<std::size_t>(ids));
-        for (Index id = 0; id < ids; ++id)
-            if (const Punkt pa = a(id), pb = b(id); pa.x == pb.x || pa.y == pb.y)
-                continue;
-            else if (auto g = gerade(pa, pb))
-                roh.push_back({g->first, g->second, static_cast<std::int32_t>(id)});
-        // About two entries per bin, bins no narrower than feinsteBreite (so at least one
-        // window wide): a pair within the window lies in one bin or in two neighbours.
-        faecher = std::clamp<Index>(static_cast<Index>(roh.size() / 2), 1,
-                                    static_cast<Index>(periode / feinsteBreite));
+        // The lines are computed twice, once to count the entries per bin and once to place
+        // them, so that the list is built without a second copy of itself.
+        const auto fuerGeraden = [&](auto&& f) {
+            for (Index id = 0; id < ids; ++id)
+                if (const Punkt pa = a(id), pb = b(id); pa.x != pb.x && pa.y != pb.y)
+                    if (const auto g = gerade(pa, pb))
+                        f(Eintrag{g->first, g->second, static_cast<std::int32_t>(id)});
+        };
+        // At most about two entries per bin, bins no narrower than feinsteBreite (so at least
+        // one window wide): a pair within the window lies in one bin or in two neighbours.
+        faecher = std::clamp<Index>(ids / 2, 1, static_cast<Index>(periode / feinsteBreite));
         kehrwert = static_cast<double>(faecher) / periode;
         // The entries go to their bins by counting, then each bin is sorted by offset.
         binAnfang.assign(static_cast<std::size_t>(faecher) + 1, 0);
-        for (const Eintrag& x : roh)
-            ++binAnfang[static_cast<std::size_t>(fachVon(x.winkel)) + 1];
+        fuerGeraden(
+            [&](const Eintrag& x) { ++binAnfang[static_cast<std::size_t>(fachVon(x.winkel)) + 1]; });
         for (std::size_t k = 1; k < binAnfang.size(); ++k)
             binAnfang[k] += binAnfang[k - 1];
-        liste.resize(roh.size());
+        liste.resize(binAnfang.back());
         {
             std::vector<std::uint32_t> frei(binAnfang.begin(), binAnfang.end() - 1);
-            for (const Eintrag& x : roh)
+            fuerGeraden([&](const Eintrag& x) {
                 liste[frei[static_cast<std::size_t>(fachVon(x.winkel))]++] = x;
+            });
         }
         for (Index k = 0; k < faecher; ++k)
             if (bis(k) - von(k) > 1)
