@@ -24,14 +24,16 @@ namespace trelvik {
 namespace {
 
 // One part: its points (a view into the record's array, or a copy of its own when that array
-// has more than X and Y per point), and the segment circles and the enlarged box, built once
-// per record.
+// has more than X and Y per point), and the segment circles, their blocks and the enlarged box,
+// built once per record.
 struct Teil {
     std::span<const Punkt> punkte;
     std::vector<Punkt> eigene;
     std::vector<Segmentkreis> kreise;
     KreisBloecke bloecke;
-    bool kreiseFertig = false; // kreise and bloecke are built once the part meets another
+    // The blocks are built once the part meets another, the circles once a test needs them.
+    bool bloeckeFertig = false;
+    bool kreiseFertig = false;
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 };
 
@@ -40,12 +42,8 @@ void baueKreise(Teil& t, double rand) {
     if (t.punkte.empty())
         return;
     t.kreise.reserve(t.punkte.size() - 1);
-    for (std::size_t k = 1; k < t.punkte.size(); ++k) {
-        const Punkt a = t.punkte[k - 1];
-        const Punkt b = t.punkte[k];
-        const double laenge = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
-        t.kreise.push_back({(a.x + b.x) / 2, (a.y + b.y) / 2, laenge / 2 + rand});
-    }
+    for (std::size_t k = 1; k < t.punkte.size(); ++k)
+        t.kreise.push_back(segmentKreis(t.punkte[k - 1], t.punkte[k], rand));
 }
 
 void baueBox(Teil& t, double rand) {
@@ -514,8 +512,10 @@ private:
             return -1;
         Teil& a = teile_[i - 1];
         Teil& c = teile_[j - 1];
-        bereite(a);
-        bereite(c);
+        if (mitBloecken_) {
+            bereiteBloecke(a);
+            bereiteBloecke(c);
+        }
         if (mitBloecken_ && !vielleichtNah(a.bloecke, c.bloecke))
             return 0; // no circle pair overlaps: the test would find neither contact nor crossing
         // A long ring beside a small one (a coastline and an islet): only the stretches that
@@ -524,6 +524,10 @@ private:
             mitBloecken_ && schneideAus(a.punkte, a.bloecke, c.bloecke, true, ausA_, kreiseA_);
         const bool schnittB =
             mitBloecken_ && schneideAus(c.punkte, c.bloecke, a.bloecke, false, ausB_, kreiseB_);
+        if (!schnittA)
+            bereiteKreise(a);
+        if (!schnittB)
+            bereiteKreise(c);
         const std::span<const Punkt> punkteA = schnittA ? std::span<const Punkt>(ausA_) : a.punkte;
         const std::vector<Segmentkreis>& kreiseA = schnittA ? kreiseA_ : a.kreise;
         const std::span<const Punkt> punkteB = schnittB ? std::span<const Punkt>(ausB_) : c.punkte;
@@ -550,13 +554,18 @@ private:
         return 1;
     }
 
-    // The circles of a part's segments (and their blocks), when it first meets another.
-    void bereite(Teil& t) const {
+    // The blocks of a part's segment circles, when it first meets another.
+    void bereiteBloecke(Teil& t) const {
+        if (t.bloeckeFertig)
+            return;
+        t.bloecke.baue(t.punkte, 2 * e_.minAbstand);
+        t.bloeckeFertig = true;
+    }
+    // The circles of a part's segments, when a test first takes the whole part.
+    void bereiteKreise(Teil& t) const {
         if (t.kreiseFertig)
             return;
         baueKreise(t, 2 * e_.minAbstand);
-        if (mitBloecken_)
-            t.bloecke.baue(t.kreise);
         t.kreiseFertig = true;
     }
 

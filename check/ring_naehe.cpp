@@ -51,31 +51,36 @@ template <class F> void KreisBloecke::fuerBloeckeAn(const Kasten& k, double s, F
     }
 }
 
-void KreisBloecke::baue(const std::vector<Segmentkreis>& kreise) {
-    kreise_ = &kreise;
+void KreisBloecke::baue(std::span<const Punkt> punkte, double rand) {
+    punkte_ = punkte;
+    rand_ = rand;
+    gebaut_ = true;
     bloecke_.clear();
     gruppen_.clear();
     betrag_ = 0;
     unsicher_ = false;
-    for (std::size_t i = 0; i < kreise.size(); ++i) {
-        const Segmentkreis& k = kreise[i];
-        for (const double w : {k.x, k.y, k.radius}) {
+    const std::size_t n = kreise();
+    bloecke_.reserve((n + blockLaenge - 1) / blockLaenge);
+    for (std::size_t von = 0; von < n; von += blockLaenge) {
+        Kasten block = kastenVon(kreis(von));
+        bool endlich = true;
+        for (std::size_t i = von, e = std::min(n, von + blockLaenge); i < e; ++i) {
+            const Segmentkreis k = kreis(i);
             // Squares of these stay finite; the slack covers the rounding of everything below.
-            if (!(std::fabs(w) < 1e150))
-                unsicher_ = true;
-            betrag_ = std::max(betrag_, std::fabs(w));
+            const double x = std::fabs(k.x), y = std::fabs(k.y), r = std::fabs(k.radius);
+            endlich = endlich && x < 1e150 && y < 1e150 && r < 1e150;
+            betrag_ = std::max({betrag_, x, y, r});
+            nimm(block, kastenVon(k));
         }
-        if (unsicher_)
+        if (!endlich) {
+            unsicher_ = true;
             return;
-        const Kasten kasten = kastenVon(k);
-        if (i % blockLaenge == 0)
-            bloecke_.push_back(kasten);
+        }
+        if (von == 0)
+            ganz_ = block;
         else
-            nimm(bloecke_.back(), kasten);
-        if (i == 0)
-            ganz_ = kasten;
-        else
-            nimm(ganz_, kasten);
+            nimm(ganz_, block);
+        bloecke_.push_back(block);
     }
     for (std::size_t i = 0; i < bloecke_.size(); ++i) {
         if (i % gruppenLaenge == 0)
@@ -86,7 +91,7 @@ void KreisBloecke::baue(const std::vector<Segmentkreis>& kreise) {
 }
 
 bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
-    if (a.unsicher_ || b.unsicher_ || a.kreise_ == nullptr || b.kreise_ == nullptr)
+    if (a.unsicher_ || b.unsicher_ || !a.gebaut_ || !b.gebaut_)
         return true;
     if (a.bloecke_.empty() || b.bloecke_.empty())
         return false; // no circle pair at all
@@ -101,27 +106,25 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
     if (lb.empty())
         return false;
     // Beyond about the work of the contact test itself, let it decide.
-    const double budget = 4.0 * static_cast<double>(a.kreise_->size() + b.kreise_->size()) + 4096;
+    const double budget = 4.0 * static_cast<double>(a.kreise() + b.kreise()) + 4096;
     if (static_cast<double>(la.size()) * static_cast<double>(lb.size()) > budget)
         return true;
-    const auto& ka = *a.kreise_;
-    const auto& kb = *b.kreise_;
     double arbeit = 0;
     for (const std::size_t i : la)
         for (const std::size_t j : lb) {
             if (!beruehren(a.bloecke_[i], b.bloecke_[j], s))
                 continue;
-            const std::size_t ai = i * blockLaenge, ae = std::min(ka.size(), ai + blockLaenge);
-            const std::size_t bj = j * blockLaenge, be = std::min(kb.size(), bj + blockLaenge);
+            const std::size_t ai = i * blockLaenge, ae = std::min(a.kreise(), ai + blockLaenge);
+            const std::size_t bj = j * blockLaenge, be = std::min(b.kreise(), bj + blockLaenge);
             arbeit += static_cast<double>((ae - ai) * (be - bj));
             if (arbeit > budget)
                 return true;
             for (std::size_t p = ai; p < ae; ++p) {
-                const Kasten kp = kastenVon(ka[p]);
+                const Kasten kp = kastenVon(a.kreis(p));
                 if (!beruehren(kp, b.bloecke_[j], s))
                     continue;
                 for (std::size_t q = bj; q < be; ++q)
-                    if (beruehren(kp, kastenVon(kb[q]), s))
+                    if (beruehren(kp, kastenVon(b.kreis(q)), s))
                         return true;
             }
         }
@@ -131,16 +134,16 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
 bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const KreisBloecke& b,
                  bool mitErstem, std::vector<Punkt>& ausPunkte,
                  std::vector<Segmentkreis>& ausKreise) {
-    const std::vector<Segmentkreis>* kreise = a.kreise_;
-    if (a.unsicher_ || b.unsicher_ || kreise == nullptr || b.kreise_ == nullptr ||
-        b.bloecke_.empty() || kreise->size() < 2048 || punkte.size() != kreise->size() + 1)
+    const std::size_t kreise = a.kreise();
+    if (a.unsicher_ || b.unsicher_ || !a.gebaut_ || !b.gebaut_ || b.bloecke_.empty() ||
+        kreise < 2048 || punkte.size() != kreise + 1)
         return false;
     const double s = schlupf(a.betrag_, b.betrag_);
     // A circle that passes the overlap test with one of b has a box that touches b's, and so
     // does its block.
     std::vector<std::size_t> nah;
     a.fuerBloeckeAn(b.ganz_, s, [&](std::size_t i) { nah.push_back(i); });
-    if (nah.size() * blockLaenge * 4 > kreise->size())
+    if (nah.size() * blockLaenge * 4 > kreise)
         return false;
     // Beyond b's box by more than its size and any rounding, radius 0: its distance from every
     // circle of b exceeds that circle's radius.
@@ -155,7 +158,7 @@ bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const Kre
     std::size_t letzter = 0; // index in punkte of the last point taken
     for (const std::size_t block : nah) {
         const std::size_t von = block * blockLaenge;
-        const std::size_t bis = std::min(kreise->size(), von + blockLaenge);
+        const std::size_t bis = std::min(kreise, von + blockLaenge);
         if (ausPunkte.empty()) {
             ausPunkte.push_back(punkte[von]);
         } else if (von != letzter) {
@@ -164,7 +167,7 @@ bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const Kre
         }
         for (std::size_t c = von; c < bis; ++c) {
             ausPunkte.push_back(punkte[c + 1]);
-            ausKreise.push_back((*kreise)[c]);
+            ausKreise.push_back(a.kreis(c));
         }
         letzter = bis;
     }

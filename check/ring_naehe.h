@@ -5,17 +5,31 @@
 
 #include "trelvik_geometrie.h"
 
+#include <cmath>
 #include <cstddef>
 #include <span>
 #include <vector>
 
 namespace trelvik {
 
-// The circles of one ring in blocks of consecutive circles, with the box around each block and
-// around the whole ring. Built once per ring and record.
+// The circle of segment a-b as the check run hands it to the contact test: centre = midpoint,
+// radius = half the length + `rand`.
+inline Segmentkreis segmentKreis(Punkt a, Punkt b, double rand) {
+    const double laenge = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
+    return {(a.x + b.x) / 2, (a.y + b.y) / 2, laenge / 2 + rand};
+}
+
+// The segment circles of one ring in blocks of consecutive circles, with the box around each
+// block and around the whole ring. Built once per ring and record; the circles themselves are
+// not kept but computed again where a block is looked into, so a ring that meets no other costs
+// no array of them.
 class KreisBloecke {
 public:
-    void baue(const std::vector<Segmentkreis>& kreise);
+    // The circles of the segments of `punkte` (which must outlive this) with reserve `rand`.
+    void baue(std::span<const Punkt> punkte, double rand);
+
+    std::size_t kreise() const { return punkte_.empty() ? 0 : punkte_.size() - 1; }
+    Segmentkreis kreis(std::size_t i) const { return segmentKreis(punkte_[i], punkte_[i + 1], rand_); }
 
     // False only when no circle of a can pass the overlap test with a circle of b, rounding
     // included; true whenever that cannot be ruled out cheaply.
@@ -32,7 +46,9 @@ private:
     // Each block whose box touches k (slack s), ascending: through the groups of blocks first.
     template <class F> void fuerBloeckeAn(const Kasten& k, double s, F&& f) const;
 
-    const std::vector<Segmentkreis>* kreise_ = nullptr;
+    std::span<const Punkt> punkte_;
+    double rand_ = 0;
+    bool gebaut_ = false;
     std::vector<Kasten> bloecke_;
     std::vector<Kasten> gruppen_; // boxes of gruppenLaenge consecutive blocks
     Kasten ganz_{0, 0, 0, 0};

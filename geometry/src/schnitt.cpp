@@ -543,6 +543,48 @@ Kontakt kontaktAllePaare(const Punkt* ringA, Index na, const Segmentkreis* kreis
                          const Punkt* ringB, Index nb, const Segmentkreis* kreiseB, double t) {
     const Punkt a0 = ringA[0];
     Kontakt k;
+    // Runs of eight circles of B, with the box of their centres and their largest radius: a
+    // circle of A whose centre lies farther from that box on one axis than its radius and that
+    // radius together, with room for rounding, passes with none of them, as the rounding of the
+    // differences, sums and squares is monotonic. Only for values whose squares stay finite and
+    // normal; otherwise every pair is looked at.
+    constexpr Index lauf = 8;
+    struct Lauf {
+        double xMin, xMax, yMin, yMax, radius;
+    };
+    std::vector<Lauf> laeufe;
+    double spiel = 0;
+    const auto passend = [](const Segmentkreis* kreise, Index n, double& betrag) {
+        for (Index i = 0; i < n; ++i) {
+            const Segmentkreis& c = kreise[i];
+            if (!handlich(c.x) || !handlich(c.y) || !handlich(c.radius))
+                return false;
+            betrag = std::max({betrag, std::fabs(c.x), std::fabs(c.y), std::fabs(c.radius)});
+        }
+        return true;
+    };
+    if (double betrag = 0;
+        nb > 2 * lauf && passend(kreiseA, na - 1, betrag) && passend(kreiseB, nb - 1, betrag)) {
+        spiel = spielraum(betrag);
+        laeufe.resize(static_cast<std::size_t>((nb - 1) / lauf));
+        for (std::size_t m = 0; m < laeufe.size(); ++m) {
+            const Segmentkreis* c = kreiseB + lauf * static_cast<Index>(m);
+            Lauf l{c->x, c->x, c->y, c->y, std::fabs(c->radius)};
+            for (Index i = 1; i < lauf; ++i) {
+                l.xMin = std::min(l.xMin, c[i].x);
+                l.xMax = std::max(l.xMax, c[i].x);
+                l.yMin = std::min(l.yMin, c[i].y);
+                l.yMax = std::max(l.yMax, c[i].y);
+                l.radius = std::max(l.radius, std::fabs(c[i].radius));
+            }
+            laeufe[m] = l;
+        }
+    }
+    const auto fern = [spiel](const Segmentkreis& ka, const Lauf& l) {
+        const double weit = (std::fabs(ka.radius) + l.radius) * (1 + 1e-9) + spiel;
+        return l.xMin - ka.x > weit || ka.x - l.xMax > weit || l.yMin - ka.y > weit ||
+               ka.y - l.yMax > weit;
+    };
     for (Index p = 1; p < na && k.f != 3; ++p) {
         if (k.f == 0)
             k.ortA = ringA[p];
@@ -550,6 +592,12 @@ Kontakt kontaktAllePaare(const Punkt* ringA, Index na, const Segmentkreis* kreis
             continue;
         const Strecke sa{relativ(ringA[p], a0), relativ(ringA[p - 1], a0)};
         for (Index q = 1; q < nb; ++q) {
+            // Circle q - 1 starts run (q - 1) / lauf.
+            if (const auto m = static_cast<std::size_t>((q - 1) / lauf);
+                (q - 1) % lauf == 0 && m < laeufe.size() && fern(kreiseA[p - 1], laeufe[m])) {
+                q += lauf - 1;
+                continue;
+            }
             if (!kreisePassen(kreiseA[p - 1], kreiseB[q - 1]))
                 continue;
             const Strecke sb{relativ(ringB[q], a0), relativ(ringB[q - 1], a0)};

@@ -259,6 +259,35 @@ TEST_P(Differenz, RingKontakt) {
     });
 }
 
+// A circle of A a few ulps either side of the sum of the radii from the first circle of a long
+// straight B, whose runs of circles all share one radius: where the pair loop's shortcuts over
+// those runs meet their rounding.
+TEST(RingKontakt, KreisAufDerKanteEinesLaufs) {
+    for (const double basis : {0.5, 500000.5, 1e7})
+        for (const double laenge : {0.25, 3.0, 100.0})
+            for (int ulps = -4; ulps <= 4; ++ulps) {
+                Teil b;
+                for (int i = 0; i <= 40; ++i)
+                    b.push_back({basis + laenge * i, basis * 0.5});
+                const auto kb = kreise(b, laenge * 0.1);
+                const double ra = laenge * 0.3;
+                double xa = kb[0].x - (ra + kb[0].radius);
+                for (int k = ulps; k != 0; k += k < 0 ? 1 : -1)
+                    xa = std::nextafter(xa, k < 0 ? -1e300 : 1e300);
+                const Teil a{{xa, basis * 0.5 - ra}, {xa, basis * 0.5 + ra}};
+                const std::vector<Segmentkreis> ka{{xa, basis * 0.5, ra}};
+                int32_t f[2] = {-1, -1};
+                Punkt pa[2] = {}, pb[2] = {};
+                beideWege([&](bool brute) {
+                    f[brute] = geo::MultiPolygonTest(a.data(), anzahl(a), ka.data(), b.data(),
+                                                     anzahl(b), kb.data(), ra, &pa[brute],
+                                                     &pb[brute]);
+                });
+                EXPECT_EQ(f[0], f[1]) << basis << " " << laenge << " " << ulps;
+                EXPECT_TRUE(bitgleich(pb[0], pb[1])) << pb[0] << " vs " << pb[1];
+            }
+}
+
 TEST_P(Differenz, PunkteAuseinanderschieben) {
     fuerTeile([](const Teil& teil, double t, std::mt19937&) {
         Teil ergebnis[2] = {teil, teil};
