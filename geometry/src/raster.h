@@ -536,38 +536,46 @@ public:
     // least 1e-9 * ausdehnung).
     template <class A, class B>
     Geradenliste(Index ids, A&& a, B&& b, double ausdehnung, double schlupf)
-        : fenster(std::min(feinsteBreite, 1e-14 * ausdehnung / schlupf)),
-          toleranz(2 * fenster * ausdehnung + spielraum(ausdehnung)) {
-        // The lines are computed twice, once to count the entries per bin and once to place
-        // them, so that the list is built without a second copy of itself.
-        const auto fuerGeraden = [&](auto&& f) {
-            for (Index id = 0; id < ids; ++id)
-                if (const Punkt pa = a(id), pb = b(id); pa.x != pb.x && pa.y != pb.y)
-                    if (const auto g = gerade(pa, pb))
-                        f(Eintrag{g->first, g->second, static_cast<std::int32_t>(id)});
-        };
-        // At most about two entries per bin, bins no narrower than feinsteBreite (so at least
-        // one window wide): a pair within the window lies in one bin or in two neighbours.
-        faecher = std::clamp<Index>(ids / 2, 1, static_cast<Index>(periode / feinsteBreite));
+        : massstab(ausdehnung > 0 ? 1 / ausdehnung : 1),
+          fenster(std::min(feinsteBreite, 1e-14 * ausdehnung / schlupf) + rundung),
+          toleranz((2 * fenster * ausdehnung + spielraum(ausdehnung)) * massstab * (1 + 1e-9) +
+                   rundung) {
+        // The lines in the order of the segments, then by counting into their bins: each line
+        // is computed once.
+        std::vector<Eintrag> roh;
+        roh.reserve(static_cast<std::size_t>(ids));
+        for (Index id = 0; id < ids; ++id)
+            if (const Punkt pa = a(id), pb = b(id); pa.x != pb.x && pa.y != pb.y)
+                if (const auto g = gerade(pa, pb))
+                    roh.push_back(eintrag(g->first, g->second, id));
+        // At most about two entries per bin, bins no narrower than the window: a pair within
+        // the window lies in one bin or in two neighbours.
+        faecher = std::clamp<Index>(static_cast<Index>(roh.size() / 2), 1,
+                                    static_cast<Index>(periode / (feinsteBreite + rundung)));
         kehrwert = static_cast<double>(faecher) / periode;
-        // The entries go to their bins by counting, then each bin is sorted by offset.
         binAnfang.assign(static_cast<std::size_t>(faecher) + 1, 0);
-        fuerGeraden(
-            [&](const Eintrag& x) { ++binAnfang[static_cast<std::size_t>(fachVon(x.winkel)) + 1]; });
+        for (const Eintrag& x : roh)
+            ++binAnfang[static_cast<std::size_t>(fachVon(x.winkel)) + 1];
         for (std::size_t k = 1; k < binAnfang.size(); ++k)
             binAnfang[k] += binAnfang[k - 1];
-        liste.resize(binAnfang.back());
+        liste.resize(roh.size());
         {
             std::vector<std::uint32_t> frei(binAnfang.begin(), binAnfang.end() - 1);
-            fuerGeraden([&](const Eintrag& x) {
+            for (const Eintrag& x : roh)
                 liste[frei[static_cast<std::size_t>(fachVon(x.winkel))]++] = x;
-            });
         }
-        for (Index k = 0; k < faecher; ++k)
-            if (bis(k) - von(k) > 1)
-                std::sort(liste.begin() + static_cast<std::ptrdiff_t>(von(k)),
-                          liste.begin() + static_cast<std::ptrdiff_t>(bis(k)),
-                          [](const Eintrag& x, const Eintrag& y) { return x.abstand < y.abstand; });
+        std::vector<Eintrag>().swap(roh);
+        const auto naeher = [](const Eintrag& x, const Eintrag& y) { return x.abstand < y.abstand; };
+        for (Index k = 0; k < faecher; ++k) {
+            const auto anfang = liste.begin() + static_cast<std::ptrdiff_t>(von(k));
+            const auto ende = liste.begin() + static_cast<std::ptrdiff_t>(bis(k));
+            if (ende - anfang == 2) {
+                if (naeher(anfang[1], anfang[0]))
+                    std::swap(anfang[0], anfang[1]);
+            } else if (ende - anfang > 2) {
+                std::sort(anfang, ende, naeher);
+            }
+        }
     }
 
     // f(id, andere) for every pair of the segments a(id)-b(id), id 0..ids-1 (those the list
@@ -580,16 +588,17 @@ public:
             std::size_t unten = naechstes ? von(k + 1) : 0;
             for (std::size_t i = von(k); i < bis(k); ++i) {
                 const Eintrag& x = liste[i];
-                const double oben = x.abstand + toleranz;
+                const double w = x.winkel, abstand = x.abstand;
+                const double oben = abstand + toleranz;
                 for (std::size_t j = i + 1; j < bis(k) && liste[j].abstand <= oben; ++j)
-                    if (std::fabs(liste[j].winkel - x.winkel) <= fenster)
+                    if (std::fabs(liste[j].winkel - w) <= fenster)
                         f(Index{x.id}, Index{liste[j].id});
                 if (!naechstes)
                     continue;
-                while (unten < bis(k + 1) && liste[unten].abstand < x.abstand - toleranz)
+                while (unten < bis(k + 1) && liste[unten].abstand < abstand - toleranz)
                     ++unten;
                 for (std::size_t j = unten; j < bis(k + 1) && liste[j].abstand <= oben; ++j)
-                    if (std::fabs(liste[j].winkel - x.winkel) <= fenster)
+                    if (std::fabs(liste[j].winkel - w) <= fenster)
                         f(Index{x.id}, Index{liste[j].id});
             }
         }
@@ -608,6 +617,10 @@ public:
 
 private:
     static constexpr double feinsteBreite = 1e-5;
+    // The entries are kept in single precision, directions in [0, periode] and offsets
+    // divided by the extent (at most about 1.5): each is off by at most 2^-24 (or, below the
+    // normal range, by far less), so the windows are widened by twice that and more.
+    static constexpr double rundung = 0x1p-22;
     // Directions are measured by the slope along the diamond |dx| + |dy| = 1: 0 for +x, 1 for
     // +y, approaching 2 for -x. It grows with the angle, by at most the angle (1 / (|cos| +
     // |sin|)^2 of it), so a window of w in it holds every pair whose angles differ by w.
@@ -616,17 +629,28 @@ private:
     // border along a parallel, share a bin and are found by their offset. Ids are those of one
     // part (int32 counts).
     struct Eintrag {
-        double winkel, abstand;
+        float winkel, abstand;
         std::int32_t id;
     };
+    // The entry of segment id on the line (w, rho), rho already scaled; a direction that rounds
+    // up to periode is the same line as direction 0 with the opposite offset.
+    static Eintrag eintrag(double w, double rho, Index id) {
+        Eintrag x{static_cast<float>(w), static_cast<float>(rho), static_cast<std::int32_t>(id)};
+        if (x.winkel >= static_cast<float>(periode)) {
+            x.winkel = 0;
+            x.abstand = -x.abstand;
+        }
+        return x;
+    }
     Index fachVon(double w) const {
         return std::min(faecher - 1, static_cast<Index>(std::max(w, 0.0) * kehrwert));
     }
     std::size_t von(Index fach) const { return binAnfang[static_cast<std::size_t>(fach)]; }
     std::size_t bis(Index fach) const { return binAnfang[static_cast<std::size_t>(fach) + 1]; }
-    // Direction in [0, periode) and signed distance of the line from the origin; none for a
-    // zero-length segment (its orientation tests cannot go wrong that way).
-    static std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) {
+    // Direction in [0, periode) and signed distance of the line from the origin, divided by
+    // the extent; none for a zero-length segment (its orientation tests cannot go wrong that
+    // way).
+    std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) const {
         double dx = b.x - a.x;
         double dy = b.y - a.y;
         if (dx == 0 && dy == 0)
@@ -637,7 +661,7 @@ private:
         }
         const double steigung = dy / (std::fabs(dx) + dy);
         const double w = dx >= 0 ? steigung : periode - steigung;
-        const double rho = (a.x * dy - a.y * dx) / std::sqrt(dx * dx + dy * dy);
+        const double rho = (a.x * dy - a.y * dx) / std::sqrt(dx * dx + dy * dy) * massstab;
         if (w >= periode)
             return std::pair{0.0, -rho}; // rounded up to -x: the same line as +x
         return std::pair{w, rho};
@@ -666,6 +690,7 @@ private:
                     f(Index{it->id});
         }
     }
+    double massstab;
     double fenster;
     double toleranz;
     Index faecher = 1;
