@@ -3,13 +3,33 @@
 // column) with columns 0 = X, 1 = Y, 2 = Z, 3 = M. Besides the two-dimensional form it knows the
 // one-element one-dimensional state ("0 To 0") that a fetch starts with and that records without
 // contents keep.
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <limits>
+#include <memory>
+#include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace trelvik {
+
+// Leaves new doubles unset where a vector would set them to 0 (resize), for arrays that are
+// written in full right after.
+template <class T> struct OhneNullAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = OhneNullAllocator<U>;
+    };
+    OhneNullAllocator() = default;
+    template <class U> OhneNullAllocator(const OhneNullAllocator<U>&) noexcept {}
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        if constexpr (sizeof...(Args) == 0)
+            ::new (static_cast<void*>(p)) U;
+        else
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 class Punktfeld {
 public:
@@ -24,9 +44,15 @@ public:
     // Two-dimensional, every element 0. The storage is kept, so a loop of fetches allocates
     // only for its largest record.
     void groesseAendern(std::size_t zeilen, std::size_t spalten) {
+        groesseAendernOhneWerte(zeilen, spalten);
+        std::fill(werte_.begin(), werte_.end(), 0.0);
+    }
+    // Two-dimensional with the elements not set: the caller writes every one of them.
+    void groesseAendernOhneWerte(std::size_t zeilen, std::size_t spalten) {
         if (spalten != 0 && zeilen > std::numeric_limits<std::size_t>::max() / spalten)
             throw std::length_error("point array too large");
-        werte_.assign(zeilen * spalten, 0.0);
+        werte_.clear(); // nothing to copy when the storage grows
+        werte_.resize(zeilen * spalten);
         zeilen_ = zeilen;
         spalten_ = spalten;
         eindimensional_ = false;
@@ -57,7 +83,8 @@ public:
     double* daten() { return werte_.data(); }
 
 private:
-    std::vector<double> werte_ = std::vector<double>(1, 0.0);
+    std::vector<double, OhneNullAllocator<double>> werte_ =
+        std::vector<double, OhneNullAllocator<double>>(1, 0.0);
     std::size_t zeilen_ = 1;
     std::size_t spalten_ = 1;
     bool eindimensional_ = true;

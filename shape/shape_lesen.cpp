@@ -485,7 +485,7 @@ void VunInterface::leseWerte(ByteReader& r, std::vector<double>& ziel, bool pfli
 void VunInterface::uebertrage(Punktfeld& punkte, bool mitZM, bool zmRunden) const {
     const std::size_t n = punktAnzahl();
     const std::size_t spalten = mitZM ? 4 : 2;
-    punkte.groesseAendern(n, spalten);
+    punkte.groesseAendernOhneWerte(n, spalten); // every element is written below
     double* ziel = punkte.daten();
     const std::uint8_t* quelle = punktListe.data();
     for (std::size_t i = 0; i < n; ++i, ziel += spalten, quelle += 16) {

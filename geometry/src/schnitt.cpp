@@ -215,21 +215,38 @@ Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
 
 // The near-collinear pairs (p, j) of the line list, p < j - 1, sorted and each once. A pair
 // may be found from either side (an axis-parallel segment finds the others, not the reverse).
-template <class Q>
-std::vector<std::pair<Index, Index>> geradePaare(Index n, Q&& q, const Geradenliste& geraden) {
-    std::vector<std::pair<Index, Index>> gerade;
-    // Id s - 1 is segment s.
-    geraden.fuerPaare(
-        n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); },
-        [&](Index id, Index andere) {
-            const Index p = std::min(id, andere) + 1, j = std::max(id, andere) + 1;
-            if (j >= p + 2)
-                gerade.emplace_back(p, j);
-        });
-    std::sort(gerade.begin(), gerade.end());
-    gerade.erase(std::unique(gerade.begin(), gerade.end()), gerade.end());
-    return gerade;
-}
+// Which segments start a pair is also kept by segment, so that asking for a pair costs a search
+// only for those few.
+class Geradenpaare {
+public:
+    template <class Q> Geradenpaare(Index n, Q&& q, const Geradenliste& geraden) {
+        // Id s - 1 is segment s.
+        geraden.fuerPaare(
+            n, [&](Index id) { return q(id); }, [&](Index id) { return q(id + 1); },
+            [&](Index id, Index andere) {
+                const Index p = std::min(id, andere) + 1, j = std::max(id, andere) + 1;
+                if (j >= p + 2)
+                    paare.emplace_back(p, j);
+            });
+        std::sort(paare.begin(), paare.end());
+        paare.erase(std::unique(paare.begin(), paare.end()), paare.end());
+        if (!paare.empty())
+            beginnt.assign(static_cast<std::size_t>(n) + 1, false);
+        for (const auto& paar : paare)
+            beginnt[static_cast<std::size_t>(paar.first)] = true;
+    }
+    bool enthaelt(Index p, Index j) const {
+        return !beginnt.empty() && beginnt[static_cast<std::size_t>(p)] &&
+               std::binary_search(paare.begin(), paare.end(), std::pair{p, j});
+    }
+    using Paare = std::vector<std::pair<Index, Index>>;
+    Paare::const_iterator begin() const { return paare.begin(); }
+    Paare::const_iterator end() const { return paare.end(); }
+
+private:
+    Paare paare;
+    std::vector<bool> beginnt;
+};
 
 // For segments side by side over long stretches, where a grid cell of any size holds hundreds
 // of them: the pairs from the runs of the line that lie within the slack of each other, and
@@ -242,7 +259,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
         return !(p == 1 && j == n && art != 3) &&
                segmenteSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
     };
-    const auto gerade = geradePaare(n, q, geraden);
+    const Geradenpaare gerade(n, q, geraden);
     Kreuzungen ergebnis;
     for (const auto& [p, j] : gerade)
         if (zaehlt(p, j))
@@ -254,7 +271,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
             for (Index p = von1; p <= bis1; ++p)
                 for (Index j = std::max(von2, p + 2); j <= bis2; ++j)
                     if (zaehlt(p, j) &&
-                        !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
+                        !gerade.enthaelt(p, j))
                         ergebnis.zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
         });
     if (!fertig)
@@ -276,7 +293,7 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     const double hoechstens = 4 * static_cast<double>(laeufe.laeufe()) + 256;
     if (!laeufe.machbar(zwei))
         return false;
-    const auto gerade = geradePaare(n, q, geradenliste());
+    const Geradenpaare gerade(n, q, geradenliste());
     Kreuzungen ergebnis;
     const auto zaehle = [&](Index p, Index j, const Strecke& sp, const Strecke& sj) {
         if (!(p == 1 && j == n && art != 3) && segmenteSchneiden(sp, sj))
@@ -299,7 +316,7 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     };
     const auto paar = [&](Index p, const Stueck& a, Index j, const Stueck& b) {
         if (nah(a, b) && !(p == 1 && j == n && art != 3) && segmenteSchneiden(a.s, b.s) &&
-            !std::binary_search(gerade.begin(), gerade.end(), std::pair{p, j}))
+            !gerade.enthaelt(p, j))
             ergebnis.zaehle(p, j, a.s, b.s, p0);
     };
     // The segments of run m that come near box r, with their numbers.
@@ -424,7 +441,7 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     }
     if (liste->paarLast() > nn * nn / 4)
         return false; // everything lies on top of everything: the plain loop is faster
-    const auto gerade = geradePaare(n, q, geradenliste());
+    const Geradenpaare gerade(n, q, geradenliste());
     auto naechste = gerade.begin();
     Kandidaten kand(n + 1);
     for (Index p = 1; p < n; ++p) {
