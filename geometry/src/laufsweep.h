@@ -58,9 +58,12 @@ public:
     template <class F>
     bool fuerNahePaare(double abstand, double hoechstens, F&& f, bool nachbarn = true) const {
         const std::size_t m = kaesten.size();
-        const bool inX = tiefe(abstand, true) <= tiefe(abstand, false);
-        if (!machbar(abstand))
-            return false;
+        if (m == 0)
+            return true;
+        const double tiefeX = tiefe(abstand, true), tiefeY = tiefe(abstand, false);
+        if (!(std::min(tiefeX, tiefeY) <= 64))
+            return false; // as machbar()
+        const bool inX = tiefeX <= tiefeY;
         struct Eintrag {
             double unten, oben, quer1, quer2;
             std::uint32_t lauf;

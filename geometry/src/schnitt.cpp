@@ -319,20 +319,11 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
             !gerade.enthaelt(p, j))
             ergebnis.zaehle(p, j, a.s, b.s, p0);
     };
-    // The segments of run m that come near box r, with their numbers.
+    // Segments of a run with their numbers.
     struct Auswahl {
         Stueck stuecke[Laufsweep::lauf];
         Index nummern[Laufsweep::lauf];
         Index anzahl = 0;
-    };
-    const auto waehle = [&](Index m, const Rahmen& r, Auswahl& aus) {
-        const Stueck ganz{{}, r.xMin, r.xMax, r.yMin, r.yMax};
-        aus.anzahl = 0;
-        for (Index s = laeufe.von(m); s <= laeufe.bis(m); ++s)
-            if (const Stueck st = stueck(s); nah(st, ganz)) {
-                aus.stuecke[aus.anzahl] = st;
-                aus.nummern[aus.anzahl++] = s;
-            }
     };
     // Pairs of segments p < j - 1 from the chosen ones of two runs.
     const auto kreuz = [&](const Auswahl& x, const Auswahl& y) {
@@ -375,6 +366,12 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
             }
         }
     }
+    // The segments of run m that come near box r.
+    Auswahl ganzerLauf;
+    const auto waehle = [&](Index m, const Rahmen& r, Auswahl& aus) {
+        alle(m, ganzerLauf);
+        nahe(ganzerLauf, r, aus);
+    };
     const bool fertig = laeufe.fuerNahePaare(
         zwei, hoechstens,
         [&](Index a, Index b) {
