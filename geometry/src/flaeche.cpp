@@ -271,6 +271,47 @@ bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punk
     return true;
 }
 
+// A line with two equal consecutive points has 0 as its closest distance. The pair loop then
+// names the first vertex in its order that a later vertex equals: for coordinates the grids
+// take, a distance is 0 only between equal points (no difference of two of them squares to
+// below the normal range), and the segment pass finds nothing below 0. That vertex lies at or
+// before the first of the equal consecutive points, so only the vertices up to there are
+// looked for among the later ones, through the boxes of runs of eight points. False when no
+// two consecutive points are equal or the first two lie too far on for this to pay.
+bool laengeDoppelt(const Punkt* punkte, Index n, double& kleinste, Punkt& ort) {
+    constexpr Index lauf = 8, hoechstens = 64;
+    Index erster = -1;
+    for (Index r = 0; r < n && r < hoechstens; ++r)
+        if (punkte[r].x == punkte[r + 1].x && punkte[r].y == punkte[r + 1].y) {
+            erster = r;
+            break;
+        }
+    Rahmen rahmen;
+    if (erster < 0 || !handlich(punkte, 0, n + 1, rahmen))
+        return false;
+    std::vector<Rahmen> laeufe(static_cast<std::size_t>(n / lauf) + 1);
+    for (Index j = 0; j <= n; ++j)
+        laeufe[static_cast<std::size_t>(j / lauf)].nimm(punkte[j]);
+    const auto kommtWieder = [&](Index r) {
+        const Punkt p = punkte[r];
+        for (Index anfang = (r + 1) / lauf * lauf; anfang <= n; anfang += lauf) {
+            const Rahmen& k = laeufe[static_cast<std::size_t>(anfang / lauf)];
+            if (p.x < k.xMin || p.x > k.xMax || p.y < k.yMin || p.y > k.yMax)
+                continue;
+            for (Index j = std::max(anfang, r + 1), e = std::min(anfang + lauf - 1, n); j <= e; ++j)
+                if (punkte[j].x == p.x && punkte[j].y == p.y)
+                    return true;
+        }
+        return false;
+    };
+    Index r = 0;
+    while (r < erster && !kommtWieder(r))
+        ++r;
+    kleinste = 0;
+    ort = punkte[r];
+    return true;
+}
+
 // The closest vertex pair from a grid whose cells grow until the pair found is certainly the
 // closest (ties: the first pair in loop order), then the segment pass over the vertices that
 // lie within that distance of a segment, in the loop's order. False when the coordinates are
@@ -395,7 +436,8 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         // With its runs the pair loop stays ahead of the index up to about 64 points.
         if (!nimmIndex(n, 64) ||
             !mitIndex([&] {
-                return (nimmLaeufe() && laengeLaeufe(punkte, n, t, kleinste, ort)) ||
+                return (nimmLaeufe() && (laengeDoppelt(punkte, n, kleinste, ort) ||
+                                         laengeLaeufe(punkte, n, t, kleinste, ort))) ||
                        laengeIndex(punkte, n, t, kleinste, ort);
             }))
             kleinste = laengeAllePaare(punkte, n, t, ort);
