@@ -301,18 +301,19 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     };
     for (const auto& [p, j] : gerade)
         zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)});
+    // A segment with its box, the upper bounds with twice the slack already added.
     struct Stueck {
         Strecke s;
-        double xMin, xMax, yMin, yMax;
+        double xMin, xMaxWeit, yMin, yMaxWeit;
     };
     const auto stueck = [&](Index s) {
         const Punkt a = q(s), b = q(s - 1);
-        return Stueck{{a, b}, std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y),
-                      std::max(a.y, b.y)};
+        return Stueck{{a, b}, std::min(a.x, b.x), std::max(a.x, b.x) + zwei, std::min(a.y, b.y),
+                      std::max(a.y, b.y) + zwei};
     };
-    const auto nah = [zwei](const Stueck& a, const Stueck& b) {
-        return a.xMin <= b.xMax + zwei && b.xMin <= a.xMax + zwei && a.yMin <= b.yMax + zwei &&
-               b.yMin <= a.yMax + zwei;
+    const auto nah = [](const Stueck& a, const Stueck& b) {
+        return a.xMin <= b.xMaxWeit && b.xMin <= a.xMaxWeit && a.yMin <= b.yMaxWeit &&
+               b.yMin <= a.yMaxWeit;
     };
     const auto paar = [&](Index p, const Stueck& a, Index j, const Stueck& b) {
         if (nah(a, b) && !(p == 1 && j == n && art != 3) && segmenteSchneiden(a.s, b.s) &&
@@ -343,7 +344,7 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     };
     // The segments of a run that come near box r, taken from those computed.
     const auto nahe = [&](const Auswahl& aus, const Rahmen& r, Auswahl& ziel) {
-        const Stueck ganz{{}, r.xMin, r.xMax, r.yMin, r.yMax};
+        const Stueck ganz{{}, r.xMin, r.xMax + zwei, r.yMin, r.yMax + zwei};
         ziel.anzahl = 0;
         for (Index i = 0; i < aus.anzahl; ++i)
             if (nah(aus.stuecke[i], ganz)) {
@@ -356,7 +357,10 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     for (Index m = 0; m < laeufe.laeufe(); ++m) {
         const Auswahl& jetzt = puffer[m % 2];
         Auswahl& naechster = puffer[(m + 1) % 2];
-        kreuz(jetzt, jetzt);
+        // Within the run: its segments are consecutive, so p < j - 1 is i < l - 1.
+        for (Index i = 0; i + 2 < jetzt.anzahl; ++i)
+            for (Index l = i + 2; l < jetzt.anzahl; ++l)
+                paar(jetzt.nummern[i], jetzt.stuecke[i], jetzt.nummern[l], jetzt.stuecke[l]);
         if (m + 1 < laeufe.laeufe()) {
             alle(m + 1, naechster);
             nahe(jetzt, laeufe.kasten(m + 1), erste);
