@@ -5,7 +5,6 @@
 #include "raster.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -118,28 +117,19 @@ struct Kreuzungen {
     // count, and the last pair and the last computed point as the loop order (p, then j) leaves
     // them.
     void zaehle(Index p, Index j, const Strecke& sp, const Strecke& sj, Punkt p0) {
-        zaehleOhnePunkt(p, j);
-        Punkt x;
-        if (spaeter(p, j) && schnittpunktBerechnen(sp, sj, x))
-            nimmPunkt(p, j, x, p0);
-    }
-    // The count and the last pair only; the point is for the caller to compute, where
-    // spaeter(p, j) says that it would be kept.
-    void zaehleOhnePunkt(Index p, Index j) {
         ++anzahl;
         if (anzahl == 1 || std::pair{p, j} > std::pair{letztesP, letztesJ}) {
             letztesP = p;
             letztesJ = j;
         }
-    }
-    bool spaeter(Index p, Index j) const {
-        return !berechnet || std::pair{p, j} > std::pair{berechnetP, berechnetJ};
-    }
-    void nimmPunkt(Index p, Index j, Punkt x, Punkt p0) {
-        kreuzung = {x.x + p0.x, x.y + p0.y};
-        berechnet = true;
-        berechnetP = p;
-        berechnetJ = j;
+        Punkt x;
+        if ((!berechnet || std::pair{p, j} > std::pair{berechnetP, berechnetJ}) &&
+            schnittpunktBerechnen(sp, sj, x)) {
+            kreuzung = {x.x + p0.x, x.y + p0.y};
+            berechnet = true;
+            berechnetP = p;
+            berechnetJ = j;
+        }
     }
     Index berechnetP = 0;
     Index berechnetJ = 0;
@@ -325,31 +315,10 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
         return a.xMin <= b.xMaxWeit && b.xMin <= a.xMaxWeit && a.yMin <= b.yMaxWeit &&
                b.yMin <= a.yMaxWeit;
     };
-    // The loop keeps the point of the last counted pair in its order for which one can be
-    // computed: the counted pairs wait here, and only the largest are worked out.
-    std::vector<std::pair<Index, Index>> offen;
-    const auto nachrechnen = [&] {
-        std::sort(offen.begin(), offen.end(), std::greater<>());
-        for (const auto& [p, j] : offen) {
-            if (!ergebnis.spaeter(p, j))
-                break;
-            if (Punkt x; schnittpunktBerechnen({q(p), q(p - 1)}, {q(j), q(j - 1)}, x)) {
-                ergebnis.nimmPunkt(p, j, x, p0);
-                break;
-            }
-        }
-        offen.clear();
-    };
     const auto paar = [&](Index p, const Stueck& a, Index j, const Stueck& b) {
         if (nah(a, b) && !(p == 1 && j == n && art != 3) && segmenteSchneiden(a.s, b.s) &&
-            !gerade.enthaelt(p, j)) {
-            ergebnis.zaehleOhnePunkt(p, j);
-            if (ergebnis.spaeter(p, j)) {
-                offen.emplace_back(p, j);
-                if (offen.size() >= 4096)
-                    nachrechnen();
-            }
-        }
+            !gerade.enthaelt(p, j))
+            ergebnis.zaehle(p, j, a.s, b.s, p0);
     };
     // Segments of a run with their numbers.
     struct Auswahl {
@@ -419,7 +388,6 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
         false);
     if (!fertig)
         return false;
-    nachrechnen();
     k = ergebnis;
     return true;
 }
