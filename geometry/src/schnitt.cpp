@@ -483,8 +483,8 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
         const Index n = letzter;
         const Punkt p0 = punkte[0];
         Kreuzungen k;
-        // With its runs the pair loop stays ahead of the index up to about 128 points.
-        if (!nimmIndex(n, 128) || !mitIndex([&] { return polygonTestIndex(punkte, n, art, k); }))
+        // With its runs the pair loop stays ahead of the index up to about 64 points.
+        if (!nimmIndex(n, 64) || !mitIndex([&] { return polygonTestIndex(punkte, n, art, k); }))
             k = polygonTestAllePaare(punkte, n, art);
         Punkt kreuzung = k.kreuzung;
         if (k.anzahl > 0 && !k.berechnet) {
