@@ -258,7 +258,7 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
         // are in `punkte` now, and the next records rarely fit into it anyway.
         if (fenster_.size() > 4 * fensterGroesse) {
             punktListe = {};
-            std::vector<std::uint8_t>().swap(fenster_);
+            decltype(fenster_)().swap(fenster_);
             verwirfLesepuffer();
         }
         return true;
@@ -282,10 +282,12 @@ std::span<const std::uint8_t> VunInterface::bytesAb(std::uint64_t start, std::ui
     // The window is never larger than what the file holds from `start` on.
     const auto groesse = static_cast<std::size_t>(
         std::min(shpLaenge_ - start, std::max<std::uint64_t>(fensterGroesse, ende - start)));
-    if (fenster_.size() < groesse)
+    if (fenster_.size() < groesse) {
+        fenster_.clear(); // its contents are read anew: nothing to copy when it grows
         fenster_.resize(groesse);
-    else if (groesse <= fensterGroesse && fenster_.size() > 4 * fensterGroesse)
-        std::vector<std::uint8_t>(groesse).swap(fenster_); // the window of a large record goes
+    } else if (groesse <= fensterGroesse && fenster_.size() > 4 * fensterGroesse) {
+        decltype(fenster_)(groesse).swap(fenster_); // the window of a large record goes
+    }
     fensterLaenge_ = 0;
     fensterLaenge_ = shpNummer.liesAb(start, std::span<std::uint8_t>(fenster_.data(), groesse));
     fensterStart_ = start;

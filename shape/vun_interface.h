@@ -196,7 +196,9 @@ private:
     std::vector<std::uint8_t> index_; // the whole index as last read
     std::uint64_t shpLaenge_ = 0;     // main file length as last seen
     // A window of main-file bytes read in one piece, starting at byte fensterStart_.
-    std::vector<std::uint8_t> fenster_;
+    // Filled by reads only as far as they reach; nothing beyond is handed out, so it is not
+    // set to 0 first.
+    std::vector<std::uint8_t, OhneNullAllocator<std::uint8_t>> fenster_;
     std::uint64_t fensterStart_ = 0;
     std::uint64_t fensterLaenge_ = 0;
     std::vector<std::int32_t> gelieferteTeile_;
