@@ -29,7 +29,9 @@ public:
     void baue(std::span<const Punkt> punkte, double rand);
 
     std::size_t kreise() const { return punkte_.empty() ? 0 : punkte_.size() - 1; }
-    Segmentkreis kreis(std::size_t i) const { return segmentKreis(punkte_[i], punkte_[i + 1], rand_); }
+    Segmentkreis kreis(std::size_t i) const {
+        return segmentKreis(punkte_[i], punkte_[i + 1], rand_);
+    }
 
     // False only when no circle of a can pass the overlap test with a circle of b, rounding
     // included; true whenever that cannot be ruled out cheaply.

@@ -18,9 +18,7 @@ namespace trelvik {
 // Leaves new doubles unset where a vector would set them to 0 (resize), for arrays that are
 // written in full right after.
 template <class T> struct OhneNullAllocator : std::allocator<T> {
-    template <class U> struct rebind {
-        using other = OhneNullAllocator<U>;
-    };
+    template <class U> struct rebind { using other = OhneNullAllocator<U>; };
     OhneNullAllocator() = default;
     template <class U> OhneNullAllocator(const OhneNullAllocator<U>&) noexcept {}
     template <class U, class... Args> void construct(U* p, Args&&... args) {

@@ -153,8 +153,7 @@ private:
     void uebertrageLinie(Punktfeld& punkte, bool mitZM);
     void holeAttribute(std::int32_t zeiger, std::vector<std::string>& wname);
     std::string infoKopf() const;
-    void neu(const std::string& Xdateiname, std::int32_t typ, const Felder& fname,
-             bool aktVersion);
+    void neu(const std::string& Xdateiname, std::int32_t typ, const Felder& fname, bool aktVersion);
     void dbfAnlegen(const Felder& fname);
     void dbfSatzAnhaengen(const std::vector<std::string>& wname, std::int32_t id);
     void oeffneZumSchreiben();

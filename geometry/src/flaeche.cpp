@@ -186,11 +186,10 @@ bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punk
     if (!laeufe.machbar(reichOben))
         return false;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> nahe;
-    if (!laeufe.fuerNahePaare(reichOben, 4 * static_cast<double>(laeufe.laeufe()) + 256,
-                              [&](Index a, Index b) {
-                                  nahe.emplace_back(static_cast<std::uint32_t>(a),
-                                                    static_cast<std::uint32_t>(b));
-                              }))
+    if (!laeufe.fuerNahePaare(
+            reichOben, 4 * static_cast<double>(laeufe.laeufe()) + 256, [&](Index a, Index b) {
+                nahe.emplace_back(static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b));
+            }))
         return false;
     // The points of run m; its segments are those between them.
     const auto erster = [](Index m) { return Laufsweep::lauf * m; };
@@ -434,8 +433,7 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         double kleinste = 0;
         Punkt ort = punkte[0];
         // With its runs the pair loop stays ahead of the index up to about 64 points.
-        if (!nimmIndex(n, 64) ||
-            !mitIndex([&] {
+        if (!nimmIndex(n, 64) || !mitIndex([&] {
                 return (nimmLaeufe() && (laengeDoppelt(punkte, n, kleinste, ort) ||
                                          laengeLaeufe(punkte, n, t, kleinste, ort))) ||
                        laengeIndex(punkte, n, t, kleinste, ort);

@@ -96,8 +96,8 @@ inline bool handlich(const Punkt* p, Index von, Index bis, Rahmen& r) {
         bool alle = true;
         for (Index i = anfang, e = std::min(bis, anfang + block); i < e; ++i) {
             const double x = std::fabs(p[i].x), y = std::fabs(p[i].y);
-            alle &= (x < 1e150) & ((x == 0) | (x > 1e-100)) & (y < 1e150) &
-                    ((y == 0) | (y > 1e-100));
+            alle &=
+                (x < 1e150) & ((x == 0) | (x > 1e-100)) & (y < 1e150) & ((y == 0) | (y > 1e-100));
         }
         if (!alle)
             return false;
@@ -574,7 +574,9 @@ public:
                 liste[frei[static_cast<std::size_t>(fachVon(x.winkel))]++] = x;
         }
         std::vector<Eintrag>().swap(roh);
-        const auto naeher = [](const Eintrag& x, const Eintrag& y) { return x.abstand < y.abstand; };
+        const auto naeher = [](const Eintrag& x, const Eintrag& y) {
+            return x.abstand < y.abstand;
+        };
         for (Index k = 0; k < faecher; ++k) {
             const auto anfang = liste.begin() + static_cast<std::ptrdiff_t>(von(k));
             const auto ende = liste.begin() + static_cast<std::ptrdiff_t>(bis(k));

@@ -270,8 +270,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
         [&](Index von1, Index bis1, Index von2, Index bis2) {
             for (Index p = von1; p <= bis1; ++p)
                 for (Index j = std::max(von2, p + 2); j <= bis2; ++j)
-                    if (zaehlt(p, j) &&
-                        !gerade.enthaelt(p, j))
+                    if (zaehlt(p, j) && !gerade.enthaelt(p, j))
                         ergebnis.zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
         });
     if (!fertig)
@@ -308,7 +307,10 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     };
     const auto stueck = [&](Index s) {
         const Punkt a = q(s), b = q(s - 1);
-        return Stueck{{a, b}, std::min(a.x, b.x), std::max(a.x, b.x) + zwei, std::min(a.y, b.y),
+        return Stueck{{a, b},
+                      std::min(a.x, b.x),
+                      std::max(a.x, b.x) + zwei,
+                      std::min(a.y, b.y),
                       std::max(a.y, b.y) + zwei};
     };
     const auto nah = [](const Stueck& a, const Stueck& b) {
@@ -565,41 +567,38 @@ Kontakt kontaktAllePaare(const Punkt* ringA, Index na, const Segmentkreis* kreis
     // circle of A whose centre lies farther from that box on one axis than its radius and that
     // radius together, with room for rounding, passes with none of them, as the rounding of the
     // differences, sums and squares is monotonic. Only for values whose squares stay finite and
-    // normal; otherwise every pair is looked at.
+    // normal; otherwise the run's pairs are looked at one by one.
     constexpr Index lauf = 8;
     struct Lauf {
-        double xMin, xMax, yMin, yMax, radius;
+        double xMin, xMax, yMin, yMax, radius, betrag;
+        bool sicher;
     };
-    std::vector<Lauf> laeufe;
-    double spiel = 0;
-    const auto passend = [](const Segmentkreis* kreise, Index n, double& betrag) {
-        for (Index i = 0; i < n; ++i) {
-            const Segmentkreis& c = kreise[i];
-            if (!handlich(c.x) || !handlich(c.y) || !handlich(c.radius))
-                return false;
-            betrag = std::max({betrag, std::fabs(c.x), std::fabs(c.y), std::fabs(c.radius)});
-        }
-        return true;
+    const auto sicher = [](const Segmentkreis& c) {
+        return handlich(c.x) && handlich(c.y) && handlich(c.radius);
     };
-    if (double betrag = 0;
-        nb > 2 * lauf && passend(kreiseA, na - 1, betrag) && passend(kreiseB, nb - 1, betrag)) {
-        spiel = spielraum(betrag);
-        laeufe.resize(static_cast<std::size_t>((nb - 1) / lauf));
-        for (std::size_t m = 0; m < laeufe.size(); ++m) {
-            const Segmentkreis* c = kreiseB + lauf * static_cast<Index>(m);
-            Lauf l{c->x, c->x, c->y, c->y, std::fabs(c->radius)};
-            for (Index i = 1; i < lauf; ++i) {
-                l.xMin = std::min(l.xMin, c[i].x);
-                l.xMax = std::max(l.xMax, c[i].x);
-                l.yMin = std::min(l.yMin, c[i].y);
-                l.yMax = std::max(l.yMax, c[i].y);
-                l.radius = std::max(l.radius, std::fabs(c[i].radius));
-            }
-            laeufe[m] = l;
+    const auto betrag = [](const Segmentkreis& c) {
+        return std::max({std::fabs(c.x), std::fabs(c.y), std::fabs(c.radius)});
+    };
+    std::vector<Lauf> laeufe(nb > 2 * lauf ? static_cast<std::size_t>((nb - 1) / lauf) : 0);
+    for (std::size_t m = 0; m < laeufe.size(); ++m) {
+        const Segmentkreis* c = kreiseB + lauf * static_cast<Index>(m);
+        Lauf l{c->x, c->x, c->y, c->y, std::fabs(c->radius), 0, true};
+        for (Index i = 0; i < lauf; ++i) {
+            l.xMin = std::min(l.xMin, c[i].x);
+            l.xMax = std::max(l.xMax, c[i].x);
+            l.yMin = std::min(l.yMin, c[i].y);
+            l.yMax = std::max(l.yMax, c[i].y);
+            l.radius = std::max(l.radius, std::fabs(c[i].radius));
+            l.betrag = std::max(l.betrag, betrag(c[i]));
+            l.sicher = l.sicher && sicher(c[i]);
         }
+        laeufe[m] = l;
     }
-    const auto fern = [spiel](const Segmentkreis& ka, const Lauf& l) {
-        const double weit = (std::fabs(ka.radius) + l.radius) * (1 + 1e-9) + spiel;
+    const auto fern = [](const Segmentkreis& ka, double betragA, const Lauf& l) {
+        if (!l.sicher)
+            return false;
+        const double weit =
+            (std::fabs(ka.radius) + l.radius) * (1 + 1e-9) + spielraum(std::max(betragA, l.betrag));
         return l.xMin - ka.x > weit || ka.x - l.xMax > weit || l.yMin - ka.y > weit ||
                ka.y - l.yMax > weit;
     };
@@ -609,10 +608,14 @@ Kontakt kontaktAllePaare(const Punkt* ringA, Index na, const Segmentkreis* kreis
         if (nb < 2)
             continue;
         const Strecke sa{relativ(ringA[p], a0), relativ(ringA[p - 1], a0)};
+        const Segmentkreis& ka = kreiseA[p - 1];
+        const bool springen = !laeufe.empty() && sicher(ka);
+        const double betragA = springen ? betrag(ka) : 0;
         for (Index q = 1; q < nb; ++q) {
             // Circle q - 1 starts run (q - 1) / lauf.
             if (const auto m = static_cast<std::size_t>((q - 1) / lauf);
-                (q - 1) % lauf == 0 && m < laeufe.size() && fern(kreiseA[p - 1], laeufe[m])) {
+                springen && (q - 1) % lauf == 0 && m < laeufe.size() &&
+                fern(ka, betragA, laeufe[m])) {
                 q += lauf - 1;
                 continue;
             }

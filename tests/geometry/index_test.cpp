@@ -279,9 +279,9 @@ TEST(RingKontakt, KreisAufDerKanteEinesLaufs) {
                 int32_t f[2] = {-1, -1};
                 Punkt pa[2] = {}, pb[2] = {};
                 beideWege([&](bool brute) {
-                    f[brute] = geo::MultiPolygonTest(a.data(), anzahl(a), ka.data(), b.data(),
-                                                     anzahl(b), kb.data(), ra, &pa[brute],
-                                                     &pb[brute]);
+                    f[brute] =
+                        geo::MultiPolygonTest(a.data(), anzahl(a), ka.data(), b.data(), anzahl(b),
+                                              kb.data(), ra, &pa[brute], &pb[brute]);
                 });
                 EXPECT_EQ(f[0], f[1]) << basis << " " << laenge << " " << ulps;
                 EXPECT_TRUE(bitgleich(pb[0], pb[1])) << pb[0] << " vs " << pb[1];
