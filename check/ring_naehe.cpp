@@ -98,7 +98,10 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
     const double s = schlupf(a.betrag_, b.betrag_);
     if (!beruehren(a.ganz_, b.ganz_, s))
         return false;
-    std::vector<std::size_t> la, lb;
+    // Kept per thread: the pair loop asks this for every pair of rings whose boxes overlap.
+    thread_local std::vector<std::size_t> la, lb;
+    la.clear();
+    lb.clear();
     a.fuerBloeckeAn(b.ganz_, s, [&](std::size_t i) { la.push_back(i); });
     if (la.empty())
         return false;
