@@ -432,12 +432,14 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         const Index n = letzter;
         double kleinste = 0;
         Punkt ort = punkte[0];
-        // With its runs the pair loop stays ahead of the index up to about 64 points.
-        if (!nimmIndex(n, 64) || !mitIndex([&] {
-                return (nimmLaeufe() && (laengeDoppelt(punkte, n, kleinste, ort) ||
-                                         laengeLaeufe(punkte, n, t, kleinste, ort))) ||
+        // Two equal consecutive points near the start decide it at any size; otherwise, with
+        // its runs the pair loop stays ahead of the index up to about 64 points.
+        const bool doppelt = erzwungenerWeg() != '1' && nimmLaeufe() &&
+                             mitIndex([&] { return laengeDoppelt(punkte, n, kleinste, ort); });
+        if (!doppelt && (!nimmIndex(n, 64) || !mitIndex([&] {
+                return (nimmLaeufe() && laengeLaeufe(punkte, n, t, kleinste, ort)) ||
                        laengeIndex(punkte, n, t, kleinste, ort);
-            }))
+            })))
             kleinste = laengeAllePaare(punkte, n, t, ort);
         setze(stelle, ort);
         return kleinste;
