@@ -228,6 +228,34 @@ TEST_P(Differenz, KuerzesterAbstand) {
         EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1];
         EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
     }
+    // A repeated point on either side of the first two equal consecutive points, which lie
+    // before, at and past the point where the index stops looking for them; on coordinates so
+    // small that differences square to 0, every pair is then closest.
+    for (int fall = 0; fall < 40; ++fall) {
+        const double skala = fall % 8 == 7 ? 1e-170 : fall % 2 == 0 ? 1.0 : 500000.5;
+        const int n = 20 + static_cast<int>(z() % 200);
+        Teil teil;
+        for (int i = 0; i < n; ++i)
+            teil.push_back({skala * (i + 0.25 * eins(z)), skala * (1 + eins(z))});
+        const int doppelt = static_cast<int>(z() % 72) % (n - 2);
+        teil[static_cast<std::size_t>(doppelt + 1)] = teil[static_cast<std::size_t>(doppelt)];
+        if (z() % 3 != 0) {
+            const auto von = z() % static_cast<std::size_t>(doppelt + 1);
+            teil[von + 2 + z() % (teil.size() - von - 2)] = teil[von];
+        }
+        for (const char* weg : {"0", "2"}) {
+            double d[2] = {-1, -1};
+            Punkt ort[2] = {};
+            beideWege(
+                [&](bool brute) {
+                    d[brute] = geo::LaengeBerechnen(teil.data(), letzter(teil), &ort[brute], 0.1);
+                },
+                weg);
+            EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1] << " path " << weg;
+            EXPECT_TRUE(bitgleich(ort[0], ort[1]))
+                << ort[0] << " vs " << ort[1] << " fall " << fall;
+        }
+    }
 }
 
 // B is a second random part or a shifted copy of A, so that contact, crossing and neither all

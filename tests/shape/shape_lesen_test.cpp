@@ -5,9 +5,9 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <tuple>
 #include <random>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace trelvik;
 using namespace trelvik::test;
@@ -586,8 +586,8 @@ TEST_F(KaputteDatei, UnsinnigeAnzahlen) {
 TEST_F(KaputteDatei, TeilanfaengeAusserhalbOderNichtAufsteigend) {
     // Record 0 has two parts starting at 0 and 5 of 9 points.
     const std::size_t zweiterStart = 100 + 8 + 4 + 32 + 8 + 4;
-    const std::pair<std::int32_t, std::int32_t> faelle[] = {{0, 10}, {0, 12}, {0, -1}, {6, 2},
-                                                            {-3, 5}, {10, 10}};
+    const std::pair<std::int32_t, std::int32_t> faelle[] = {{0, 10}, {0, 12}, {0, -1},
+                                                            {6, 2},  {-3, 5}, {10, 10}};
     const Bytes original = leseDatei(shp);
     for (const auto& [erster, zweiterWert] : faelle) {
         schreibeDatei(shp, original);
@@ -801,10 +801,9 @@ TEST_F(Lesen, LeereLinienteileWerdenGeliefert) {
     // Parts (0, 2, 2, 6): the second part has no points; the last part ends where the first
     // begins.
     const std::vector<XY> punkteListe = {{0, 0}, {1, 0}, {5, 5}, {6, 6}, {7, 7}, {0, 0}};
-    const std::string shp =
-        schreibeDateisatz(ordner / "leer.", 3,
-                          {teileInhalt(3, {0, 2, 2, 6}, punkteListe),
-                           teileInhalt(3, {0, 6}, punkteListe)});
+    const std::string shp = schreibeDateisatz(
+        ordner / "leer.", 3,
+        {teileInhalt(3, {0, 2, 2, 6}, punkteListe), teileInhalt(3, {0, 6}, punkteListe)});
     VunInterface vun;
     ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
     ASSERT_TRUE(vun.Shape_GetCheck(0, punkte, wname, vunRing, lpp)) << vun.letzterFehler();
@@ -836,5 +835,20 @@ TEST_F(Lesen, GrosseSaetzeZwischenKleinenLesenSichGenau) {
         ASSERT_EQ(punkte.zeilen(), r.size()) << i;
         for (std::size_t k = 0; k < r.size(); ++k)
             ASSERT_TRUE(punkte(k, 0) == r[k].x && punkte(k, 1) == r[k].y) << i << " " << k;
+    }
+}
+
+// The array a fetch reuses: set to 0 in full wherever a fetch does not write every element,
+// whatever the record before it left there.
+TEST(Punktfeld, NeueGroesseIstUeberallNullAuchNachEinemGroesserenSatz) {
+    trelvik::Punktfeld feld;
+    for (const auto& [zeilen, spalten] :
+         {std::pair{1000, 4}, std::pair{10, 2}, std::pair{3000, 2}}) {
+        feld.groesseAendernOhneWerte(zeilen, spalten);
+        std::fill(feld.daten(), feld.daten() + zeilen * spalten, 7.5);
+        feld.groesseAendern(zeilen / 2 + 1, spalten);
+        EXPECT_TRUE(std::all_of(feld.daten(), feld.daten() + (zeilen / 2 + 1) * spalten,
+                                [](double w) { return w == 0; }));
+        EXPECT_EQ(feld.zeilen(), static_cast<std::size_t>(zeilen / 2 + 1));
     }
 }
