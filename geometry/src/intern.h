@@ -64,19 +64,20 @@ inline int drehsinn(Punkt p0, Punkt p1, Punkt p2) {
     return 0;
 }
 
-inline bool gleich(Punkt p, Punkt q) {
-    return p.x == q.x && p.y == q.y;
+// Touching end points and collinear overlap count as intersection.
+inline bool segmenteSchneiden(const Strecke& s1, const Strecke& s2) {
+    return drehsinn(s1.a, s1.b, s2.a) * drehsinn(s1.a, s1.b, s2.b) <= 0 &&
+           drehsinn(s2.a, s2.b, s1.a) * drehsinn(s2.a, s2.b, s1.b) <= 0;
 }
 
-// Touching end points and collinear overlap count as intersection. A shared end point makes
+// The same for segments of one line, which often share an end point: a shared end point makes
 // one orientation of each test exactly 0 (against its own start the differences are 0, against
 // its own end the two products are the same two factors), so such a pair intersects without
 // the tests being worked out.
-inline bool segmenteSchneiden(const Strecke& s1, const Strecke& s2) {
-    if (gleich(s1.a, s2.a) || gleich(s1.a, s2.b) || gleich(s1.b, s2.a) || gleich(s1.b, s2.b))
-        return true;
-    return drehsinn(s1.a, s1.b, s2.a) * drehsinn(s1.a, s1.b, s2.b) <= 0 &&
-           drehsinn(s2.a, s2.b, s1.a) * drehsinn(s2.a, s2.b, s1.b) <= 0;
+inline bool teileSchneiden(const Strecke& s1, const Strecke& s2) {
+    const auto gleich = [](Punkt p, Punkt q) { return p.x == q.x && p.y == q.y; };
+    return gleich(s1.a, s2.a) || gleich(s1.a, s2.b) || gleich(s1.b, s2.a) || gleich(s1.b, s2.b) ||
+           segmenteSchneiden(s1, s2);
 }
 
 inline bool punkteNah(Punkt p, Punkt q, double t) {

@@ -257,7 +257,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
     const auto q = [&](Index i) { return relativ(punkte[i], p0); };
     const auto zaehlt = [&](Index p, Index j) {
         return !(p == 1 && j == n && art != 3) &&
-               segmenteSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
+               teileSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
     };
     const Geradenpaare gerade(n, q, geraden);
     Kreuzungen ergebnis;
@@ -295,7 +295,7 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     const Geradenpaare gerade(n, q, geradenliste());
     Kreuzungen ergebnis;
     const auto zaehle = [&](Index p, Index j, const Strecke& sp, const Strecke& sj) {
-        if (!(p == 1 && j == n && art != 3) && segmenteSchneiden(sp, sj))
+        if (!(p == 1 && j == n && art != 3) && teileSchneiden(sp, sj))
             ergebnis.zaehle(p, j, sp, sj, p0);
     };
     for (const auto& [p, j] : gerade)
@@ -318,7 +318,7 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
                b.yMin <= a.yMaxWeit;
     };
     const auto paar = [&](Index p, const Stueck& a, Index j, const Stueck& b) {
-        if (nah(a, b) && !(p == 1 && j == n && art != 3) && segmenteSchneiden(a.s, b.s) &&
+        if (nah(a, b) && !(p == 1 && j == n && art != 3) && teileSchneiden(a.s, b.s) &&
             !gerade.enthaelt(p, j))
             ergebnis.zaehle(p, j, a.s, b.s, p0);
     };
@@ -463,7 +463,7 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
             if (p == 1 && j == n && art != 3)
                 continue;
             const Strecke sj{q(j), q(j - 1)};
-            if (segmenteSchneiden(sp, sj))
+            if (teileSchneiden(sp, sj))
                 k.zaehle(p, j, sp, sj, p0);
         }
     }
