@@ -6,6 +6,7 @@
 #include "app/zahlen.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
@@ -241,6 +242,10 @@ bool VunInterface::hole(Abruf abruf, std::int32_t zeiger, Punktfeld& punkte,
         AktZeiger = offset;
         if (offset <= 0)
             return true; // a record without a place reads as present and empty
+        if (abruf == Abruf::GetCheck && leseGrossenSatz(offset, punkte, *vunRing, *lpp)) {
+            holeAttribute(zeiger, wname);
+            return true;
+        }
         const auto satz = leseSatz(offset);
         const std::int32_t typ = static_cast<std::int32_t>(u32leAus(satz.data() + 8));
         AktRecordTyp = typ;
@@ -438,12 +443,18 @@ bool VunInterface::leseTeileUndPunkte(ByteReader& r) {
     if (static_cast<std::size_t>(p) > r.remaining() / 4)
         throw FormatFehler("part count " + std::to_string(p) + " exceeds the record (" +
                            std::to_string(r.remaining()) + " bytes left)");
-    const auto starts = r.take(4 * static_cast<std::size_t>(p));
-    teile.resize(static_cast<std::size_t>(p) + 1);
+    leseTeilStarts(r.take(4 * static_cast<std::size_t>(p)), n);
+    lesePunkte(r, static_cast<std::size_t>(n));
+    return true;
+}
+
+void VunInterface::leseTeilStarts(std::span<const std::uint8_t> starts, std::int32_t n) {
+    const std::size_t p = starts.size() / 4;
+    teile.resize(p + 1);
     // Every part must lie inside the point list and the starts must not descend, or a caller
     // that walks the parts by `lpp` would index outside `punkte`. Equal starts are an empty
     // part: a fault the check reports, not a reason to stop reading.
-    for (std::size_t k = 0; k < static_cast<std::size_t>(p); ++k) {
+    for (std::size_t k = 0; k < p; ++k) {
         const auto s = static_cast<std::int32_t>(u32leAus(starts.data() + 4 * k));
         if (s < 0 || s > n)
             throw FormatFehler("part " + std::to_string(k + 1) + " starts at " + std::to_string(s) +
@@ -454,8 +465,63 @@ bool VunInterface::leseTeileUndPunkte(ByteReader& r) {
                                std::to_string(teile[k - 1]));
         teile[k] = s;
     }
-    teile[static_cast<std::size_t>(p)] = n;
-    lesePunkte(r, static_cast<std::size_t>(n));
+    teile[p] = n;
+}
+
+bool VunInterface::leseGrossenSatz(std::int32_t offset, Punktfeld& punkte, std::int32_t& vunRing,
+                                   std::vector<std::int32_t>& lpp) {
+    if constexpr (std::endian::native != std::endian::little)
+        return false;
+    // Record header, shape type, box, part and point count.
+    constexpr std::size_t kopfBytes = satzKopfLaenge + 40;
+    const auto start = static_cast<std::uint64_t>(offset);
+    const auto anfang = bytesAb(start, kopfBytes);
+    if (anfang.size() < kopfBytes)
+        return false;
+    std::int32_t inhalt = 0;
+    try {
+        inhalt = leseWortzahl(anfang.subspan(4, 4));
+    } catch (const FormatFehler&) {
+        return false;
+    }
+    const std::uint64_t ende = start + 8 + static_cast<std::uint64_t>(std::max(inhalt, 0));
+    if (ende > shpLaenge_)
+        shpLaenge_ = shpNummer.groesse();
+    const std::uint64_t rest = std::min(ende, shpLaenge_) - start;
+    const auto typ = static_cast<std::int32_t>(u32leAus(anfang.data() + 8));
+    if (rest <= fensterGroesse || (typ != shapetyp::polyLine && typ != shapetyp::polyGon))
+        return false;
+    ByteReader r(anfang.subspan(satzKopfLaenge + 32));
+    const std::int32_t p = r.i32le();
+    const std::int32_t n = r.i32le();
+    // Counts the record cannot hold are named by the general path.
+    const std::uint64_t inhaltRest = rest - kopfBytes;
+    if (n <= 0 || p < 0 || static_cast<std::uint64_t>(p) > inhaltRest / 4 ||
+        static_cast<std::uint64_t>(n) > (inhaltRest - 4 * static_cast<std::uint64_t>(p)) / 16)
+        return false;
+    const auto startBytes = bytesAb(start + kopfBytes, 4 * static_cast<std::uint64_t>(p));
+    if (startBytes.size() < 4 * static_cast<std::size_t>(p))
+        return false;
+    AktRecordTyp = typ;
+    const auto punktBytes = 16 * static_cast<std::size_t>(n);
+    try {
+        leseTeilStarts(startBytes, n);
+        punkte.groesseAendernOhneWerte(static_cast<std::size_t>(n), 2);
+        static_assert(sizeof(double) == 8);
+        const std::size_t gelesen = shpNummer.liesAb(
+            start + kopfBytes + 4 * static_cast<std::uint64_t>(p),
+            std::span(reinterpret_cast<std::uint8_t*>(punkte.daten()), punktBytes));
+        if (gelesen < punktBytes)
+            throw FormatFehler("point count " + std::to_string(n) + " exceeds the record (" +
+                               std::to_string(gelesen) + " bytes left)");
+    } catch (const FormatFehler& f) {
+        throw FormatFehler(std::string(shapeTypName(typ)) + " record at byte " +
+                           std::to_string(offset) + ": " + f.what());
+    }
+    punktListe = {};
+    vunRing = static_cast<std::int32_t>(teile.size() - 1);
+    lpp = teile;
+    gelieferteTeile_ = teile;
     return true;
 }
 

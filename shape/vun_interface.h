@@ -147,6 +147,13 @@ private:
     bool leseInhalt(Abruf abruf, std::int32_t typ, ByteReader& r, Punktfeld& punkte,
                     std::int32_t* vunRing, std::vector<std::int32_t>* lpp);
     bool leseTeileUndPunkte(ByteReader& r);
+    void leseTeilStarts(std::span<const std::uint8_t> starts, std::int32_t n);
+    // A polygon or line record larger than the read window, for the check: its points go from
+    // the file straight into `punkte`, as X, Y doubles lie there as in the file on a
+    // little-endian machine, and the record's bytes are never held twice. False, with nothing
+    // read, for any other record or one whose counts exceed it (the general path names that).
+    bool leseGrossenSatz(std::int32_t offset, Punktfeld& punkte, std::int32_t& vunRing,
+                         std::vector<std::int32_t>& lpp);
     void leseWerte(ByteReader& r, std::vector<double>& ziel, bool pflicht);
     void lesePunkte(ByteReader& r, std::size_t n);
     void uebertrage(Punktfeld& punkte, bool mitZM, bool zmRunden) const;

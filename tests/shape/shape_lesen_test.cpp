@@ -838,6 +838,60 @@ TEST_F(Lesen, GrosseSaetzeZwischenKleinenLesenSichGenau) {
     }
 }
 
+// A record larger than the read window reaches the check's array without the window. Cut or
+// overwritten anywhere in its counts, it is read or refused exactly as the general reader does,
+// with the same reason and the same points.
+TEST_F(Lesen, GrosserSatzGehtWieDurchDenAllgemeinenLeser) {
+    std::vector<XY> ring(70000); // 1.1 MB of points
+    for (std::size_t k = 0; k < ring.size(); ++k)
+        ring[k] = {k * 0.25, k % 11 * 1.5};
+    const std::string shp = schreibeDateisatz(
+        ordner / "g.", 5,
+        {teileInhalt(5, {0, 40000}, ring), teileInhalt(5, {0}, {{0, 0}, {1, 0}, {0, 0}})});
+    const Bytes original = leseDatei(shp);
+    const std::int32_t extrem[] = {0, -1, 1, 2, 39999, 69999, 70000, 70001, 0x7FFFFFFF};
+    std::mt19937 zufall(23);
+    int gelesen = 0, abgelehnt = 0;
+    for (int fall = 0; fall < 160; ++fall) {
+        Bytes b = original;
+        const std::int32_t wert = extrem[zufall() % std::size(extrem)];
+        // Content length (big-endian words), part and point counts, the two part starts.
+        const std::size_t stellen[] = {104, 144, 148, 152, 156};
+        const std::size_t stelle = stellen[zufall() % std::size(stellen)];
+        // The content length near its true value (560,026 words) or anywhere.
+        const auto u =
+            static_cast<std::uint32_t>(stelle == 104 ? wert / 2 + 560000 * (fall % 2) : wert);
+        if (fall % 3 == 0)
+            b.resize(100 + zufall() % (original.size() - 100));
+        else
+            for (std::size_t k = 0; k < 4; ++k)
+                b[stelle + k] =
+                    static_cast<std::uint8_t>(u >> (stelle == 104 ? 24 - 8 * k : 8 * k));
+        schreibeDatei(shp, b);
+        VunInterface vun;
+        ASSERT_TRUE(vun.Shape_Open(shp)) << vun.letzterFehler();
+        const bool check = vun.Shape_GetCheck(0, punkte, wname, vunRing, lpp);
+        const std::string grund = vun.letzterFehler();
+        Punktfeld allgemein;
+        ASSERT_EQ(check, vun.Shape_Get(0, allgemein, wname)) << fall << ": " << grund;
+        if (!check) {
+            EXPECT_EQ(grund, vun.letzterFehler()) << fall;
+            ++abgelehnt;
+            continue;
+        }
+        ++gelesen;
+        ASSERT_EQ(punkte.zeilen(), allgemein.zeilen()) << fall;
+        ASSERT_EQ(punkte.spalten(), allgemein.spalten()) << fall;
+        EXPECT_TRUE(
+            std::equal(punkte.daten(), punkte.daten() + 2 * punkte.zeilen(), allgemein.daten()))
+            << fall;
+        if (vunRing > 0) // a record without points reads as one empty row
+            EXPECT_EQ(static_cast<std::size_t>(lpp.back()), punkte.zeilen()) << fall;
+    }
+    EXPECT_GT(gelesen, 20);
+    EXPECT_GT(abgelehnt, 40);
+}
+
 // The array a fetch reuses: set to 0 in full wherever a fetch does not write every element,
 // whatever the record before it left there.
 TEST(Punktfeld, NeueGroesseIstUeberallNullAuchNachEinemGroesserenSatz) {
