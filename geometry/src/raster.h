@@ -618,9 +618,16 @@ public:
         for (std::size_t i = von(0); i < bis(0) && liste[i].winkel <= fenster; ++i)
             bereich(liste[i].winkel - fenster + periode, periode, liste[i].abstand, -1.0,
                     [&](Index andere) { f(Index{liste[i].id}, andere); });
-        // Axis-parallel segments are not in the list: each looks for its partners in it.
+        // Axis-parallel segments are not in the list: each looks for its partners in it. All
+        // those along x have direction 0, all those along y direction 1, so they look into the
+        // same bins; when those are empty (on projected data, the usual case) none is looked at.
+        const bool waagerecht = belegt(-fenster, fenster) || belegt(periode - fenster, periode);
+        const bool senkrecht = belegt(1 - fenster, 1 + fenster);
+        if (!waagerecht && !senkrecht)
+            return;
         for (Index id = 0; id < ids; ++id)
-            if (const Punkt pa = a(id), pb = b(id); pa.x == pb.x || pa.y == pb.y)
+            if (const Punkt pa = a(id), pb = b(id);
+                (waagerecht && pa.y == pb.y) || (senkrecht && pa.x == pb.x))
                 if (const auto g = gerade(pa, pb))
                     fuer(g->first, g->second, [&](Index andere) { f(id, andere); });
     }
@@ -657,6 +664,10 @@ private:
         return std::min(faecher - 1, static_cast<Index>(std::max(w, 0.0) * kehrwert));
     }
     std::size_t von(Index fach) const { return binAnfang[static_cast<std::size_t>(fach)]; }
+    // Whether any entry lies in the bins that bereich(wVon, wBis, ...) looks into.
+    bool belegt(double wVon, double wBis) const {
+        return bis(fachVon(std::min(wBis, periode))) > von(fachVon(wVon));
+    }
     std::size_t bis(Index fach) const { return binAnfang[static_cast<std::size_t>(fach) + 1]; }
     // Direction in [0, periode) and signed distance of the line from the origin, divided by
     // the extent; none for a zero-length segment (its orientation tests cannot go wrong that
