@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <thread>
@@ -31,10 +32,13 @@ struct Teil {
     std::vector<Punkt> eigene;
     std::vector<Segmentkreis> kreise;
     KreisBloecke bloecke;
-    // The blocks are built once the part meets another, the circles once a test needs them.
-    bool bloeckeFertig = false;
-    bool kreiseFertig = false;
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+};
+
+// The blocks of a part are built once it meets another, its circles once a test needs them,
+// by whichever thread of the ring pairs gets there first.
+struct Einmal {
+    std::once_flag bloecke, kreise;
 };
 
 void baueKreise(Teil& t, double rand) {
@@ -186,26 +190,33 @@ public:
         for (std::size_t j = 0; j < teile.size(); ++j)
             if (!teile[j].punkte.empty())
                 fuerZellen(teile[j], [&](std::size_t z) { inhalt_[stelle[z]++] = j; });
-        marke_.assign(teile.size(), teile.size());
         return true;
     }
 
+    // What one thread's lookups keep between calls.
+    struct Suche {
+        std::vector<std::size_t> marke, liste;
+    };
+
     // The rings j > i (0-based) that the pair loop would test with ring i, ascending.
-    const std::vector<std::size_t>& kandidaten(const std::vector<Teil>& teile, std::size_t i) {
-        liste_.clear();
+    const std::vector<std::size_t>& kandidaten(const std::vector<Teil>& teile, std::size_t i,
+                                               Suche& s) const {
+        if (s.marke.size() != teile.size())
+            s.marke.assign(teile.size(), teile.size());
+        s.liste.clear();
         const Teil& a = teile[i];
         for (std::size_t y = zy(a.ymin); y <= zy(a.ymax); ++y)
             for (std::size_t x = zx(a.xmin); x <= zx(a.xmax); ++x)
                 for (std::size_t k = start_[y * nx_ + x]; k < start_[y * nx_ + x + 1]; ++k) {
                     const std::size_t j = inhalt_[k];
-                    if (j <= i || marke_[j] == i)
+                    if (j <= i || s.marke[j] == i)
                         continue;
-                    marke_[j] = i;
+                    s.marke[j] = i;
                     if (boxenUeberlappen(a, teile[j]))
-                        liste_.push_back(j);
+                        s.liste.push_back(j);
                 }
-        std::sort(liste_.begin(), liste_.end());
-        return liste_;
+        std::sort(s.liste.begin(), s.liste.end());
+        return s.liste;
     }
 
 private:
@@ -221,7 +232,7 @@ private:
 
     double x0_ = 0, x1_ = 0, y0_ = 0, y1_ = 0, zelle_ = 1;
     std::size_t nx_ = 1, ny_ = 1;
-    std::vector<std::size_t> start_, inhalt_, marke_, liste_;
+    std::vector<std::size_t> start_, inhalt_;
 };
 
 std::string ringStatus(std::int32_t ring, std::int32_t ringe) {
@@ -353,31 +364,12 @@ private:
             st.b.kleinsterAbstand = b.kleinsterAbstand;
             strecken.push_back(std::move(st));
         }
-        std::atomic<std::size_t> naechste = 0;
         std::atomic<bool> vollstaendig = true;
-        std::mutex sperre;
-        std::exception_ptr fehler;
-        const auto arbeite = [&] {
-            for (std::size_t k; (k = naechste++) < strecken.size();) {
-                Strecke& st = strecken[k];
-                try {
-                    if (!pruefeTeile(s, st.b, st.z, st.von, st.bis))
-                        vollstaendig = false;
-                } catch (...) {
-                    const std::lock_guard halten(sperre);
-                    fehler = std::current_exception();
-                    vollstaendig = false;
-                }
-            }
-        };
-        {
-            std::vector<std::jthread> threads;
-            for (unsigned k = 1; k < helfer_; ++k)
-                threads.emplace_back(arbeite);
-            arbeite();
-        }
-        if (fehler)
-            std::rethrow_exception(fehler);
+        verteile(strecken.size(), [&](std::size_t k, unsigned) {
+            Strecke& st = strecken[k];
+            if (!pruefeTeile(s, st.b, st.z, st.von, st.bis))
+                vollstaendig = false;
+        });
         if (!vollstaendig)
             return false;
         for (Strecke& st : strecken) {
@@ -403,6 +395,32 @@ private:
     }
 
     bool halt() const { return stopp_.load(std::memory_order_relaxed); }
+
+    // f(k, thread) for k = 0..anzahl-1, taken in turn by `helfer_` threads, this one among them
+    // (thread 0 to helfer_ - 1); what an f throws is thrown here once all are done.
+    template <class F> void verteile(std::size_t anzahl, F&& f) const {
+        std::atomic<std::size_t> naechste = 0;
+        std::mutex sperre;
+        std::exception_ptr fehler;
+        const auto arbeite = [&](unsigned thread) {
+            for (std::size_t k; (k = naechste++) < anzahl;) {
+                try {
+                    f(k, thread);
+                } catch (...) {
+                    const std::lock_guard halten(sperre);
+                    fehler = std::current_exception();
+                }
+            }
+        };
+        {
+            std::vector<std::jthread> threads;
+            for (unsigned k = 1; k < helfer_; ++k)
+                threads.emplace_back(arbeite, k);
+            arbeite(0);
+        }
+        if (fehler)
+            std::rethrow_exception(fehler);
+    }
 
     static void nimmTeil(const Punktfeld& punkte, std::int32_t s, std::int32_t e, Teil& teil) {
         teil.punkte = {};
@@ -505,33 +523,41 @@ private:
             b.abstandZuKlein = true;
     }
 
+    // What one thread of the ring pairs works with: the lookups of the grid, and the rings
+    // cut down for a test.
+    struct RingArbeit {
+        RingRaster::Suche suche;
+        std::vector<Punkt> ausA, ausB;
+        std::vector<Segmentkreis> kreiseA, kreiseB;
+    };
+
     // Ring pair i, j (1-based): 1 when it had a result (the j loop ends), -1 when the run was
     // stopped, 0 otherwise.
-    int pruefePaar(SatzBefund& b, std::size_t i, std::size_t j) {
+    int pruefePaar(SatzBefund& b, std::size_t i, std::size_t j, RingArbeit& w) {
         if (halt())
             return -1;
         Teil& a = teile_[i - 1];
         Teil& c = teile_[j - 1];
         if (mitBloecken_) {
-            bereiteBloecke(a);
-            bereiteBloecke(c);
+            bereiteBloecke(i - 1);
+            bereiteBloecke(j - 1);
         }
         if (mitBloecken_ && !vielleichtNah(a.bloecke, c.bloecke))
             return 0; // no circle pair overlaps: the test would find neither contact nor crossing
         // A long ring beside a small one (a coastline and an islet): only the stretches that
         // can come near the other go to the test, with the same result whenever it finds one.
         const bool schnittA =
-            mitBloecken_ && schneideAus(a.punkte, a.bloecke, c.bloecke, true, ausA_, kreiseA_);
+            mitBloecken_ && schneideAus(a.punkte, a.bloecke, c.bloecke, true, w.ausA, w.kreiseA);
         const bool schnittB =
-            mitBloecken_ && schneideAus(c.punkte, c.bloecke, a.bloecke, false, ausB_, kreiseB_);
+            mitBloecken_ && schneideAus(c.punkte, c.bloecke, a.bloecke, false, w.ausB, w.kreiseB);
         if (!schnittA)
-            bereiteKreise(a);
+            bereiteKreise(i - 1);
         if (!schnittB)
-            bereiteKreise(c);
-        const std::span<const Punkt> punkteA = schnittA ? std::span<const Punkt>(ausA_) : a.punkte;
-        const std::vector<Segmentkreis>& kreiseA = schnittA ? kreiseA_ : a.kreise;
-        const std::span<const Punkt> punkteB = schnittB ? std::span<const Punkt>(ausB_) : c.punkte;
-        const std::vector<Segmentkreis>& kreiseB = schnittB ? kreiseB_ : c.kreise;
+            bereiteKreise(j - 1);
+        const std::span<const Punkt> punkteA = schnittA ? std::span<const Punkt>(w.ausA) : a.punkte;
+        const std::vector<Segmentkreis>& kreiseA = schnittA ? w.kreiseA : a.kreise;
+        const std::span<const Punkt> punkteB = schnittB ? std::span<const Punkt>(w.ausB) : c.punkte;
+        const std::vector<Segmentkreis>& kreiseB = schnittB ? w.kreiseB : c.kreise;
         Punkt pa{0, 0}, pb{0, 0};
         const std::int32_t flags = geo::MultiPolygonTest(
             punkteA.data(), static_cast<std::int32_t>(punkteA.size()), kreiseA.data(),
@@ -554,47 +580,37 @@ private:
         return 1;
     }
 
-    // The blocks of a part's segment circles, when it first meets another.
-    void bereiteBloecke(Teil& t) const {
-        if (t.bloeckeFertig)
-            return;
-        t.bloecke.baue(t.punkte, 2 * e_.minAbstand);
-        t.bloeckeFertig = true;
+    // The blocks of part k's segment circles (0-based), when it first meets another.
+    void bereiteBloecke(std::size_t k) {
+        std::call_once(einmal_[k].bloecke,
+                       [&] { teile_[k].bloecke.baue(teile_[k].punkte, 2 * e_.minAbstand); });
     }
-    // The circles of a part's segments, when a test first takes the whole part.
-    void bereiteKreise(Teil& t) const {
-        if (t.kreiseFertig)
-            return;
-        baueKreise(t, 2 * e_.minAbstand);
-        t.kreiseFertig = true;
+    // The circles of part k's segments, when a test first takes the whole part.
+    void bereiteKreise(std::size_t k) {
+        std::call_once(einmal_[k].kreise, [&] { baueKreise(teile_[k], 2 * e_.minAbstand); });
     }
 
-    bool pruefeRinge(SatzBefund& b, std::atomic<std::int32_t>& anzeigeRing) {
+    // Rings A from..to (1-based) against the rings after them, into b.
+    bool pruefeRingeVon(SatzBefund& b, std::size_t von, std::size_t bis, const RingRaster* raster,
+                        RingArbeit& w, std::atomic<std::int32_t>& anzeigeRing) {
         const std::size_t n = teile_.size();
-        if (n < 2)
-            return true; // no pair
-        for (Teil& t : teile_)
-            baueBox(t, 2 * e_.minAbstand);
-        RingRaster raster;
-        const bool mitRaster = n > 2 && ringeImRaster(n) && raster.baue(teile_);
-        mitBloecken_ = ringeImRaster(n);
-        for (std::size_t i = 1; i < n; ++i) {
+        for (std::size_t i = von; i <= bis; ++i) {
             if (halt())
                 return false;
             anzeigeRing.store(static_cast<std::int32_t>(i), std::memory_order_relaxed);
             if (teile_[i - 1].punkte.size() < 2)
                 continue;
             int ergebnis = 0;
-            if (mitRaster) {
-                for (const std::size_t j : raster.kandidaten(teile_, i - 1))
-                    if ((ergebnis = pruefePaar(b, i, j + 1)) != 0)
+            if (raster != nullptr) {
+                for (const std::size_t j : raster->kandidaten(teile_, i - 1, w.suche))
+                    if ((ergebnis = pruefePaar(b, i, j + 1, w)) != 0)
                         break;
             } else {
                 for (std::size_t j = i + 1; j <= n; ++j) {
                     const Teil& c = teile_[j - 1];
                     if (c.punkte.empty() || !boxenUeberlappen(teile_[i - 1], c))
                         continue;
-                    if ((ergebnis = pruefePaar(b, i, j)) != 0)
+                    if ((ergebnis = pruefePaar(b, i, j, w)) != 0)
                         break;
                 }
             }
@@ -604,14 +620,57 @@ private:
         return true;
     }
 
+    // The pairs of every ring A with the rings after it. Each ring A ends its own loop at its
+    // first result, whatever the others find, so on a record of many points the rings A are
+    // shared out in stretches among the threads, and their findings joined in ring order.
+    bool pruefeRinge(SatzBefund& b, std::atomic<std::int32_t>& anzeigeRing) {
+        const std::size_t n = teile_.size();
+        if (n < 2)
+            return true; // no pair
+        for (Teil& t : teile_)
+            baueBox(t, 2 * e_.minAbstand);
+        einmal_ = std::make_unique<Einmal[]>(n);
+        RingRaster raster;
+        const bool mitRaster = n > 2 && ringeImRaster(n) && raster.baue(teile_);
+        mitBloecken_ = ringeImRaster(n);
+        const RingRaster* r = mitRaster ? &raster : nullptr;
+        std::size_t punkte = 0;
+        for (const Teil& t : teile_)
+            punkte += t.punkte.size();
+        if (helfer_ < 2 || n < 64 || punkte < 200000) {
+            RingArbeit w;
+            return pruefeRingeVon(b, 1, n - 1, r, w, anzeigeRing);
+        }
+        constexpr std::size_t streckenLaenge = 32;
+        struct Strecke {
+            SatzBefund b;
+            bool fertig = false;
+        };
+        std::vector<Strecke> strecken((n - 2) / streckenLaenge + 1);
+        std::vector<RingArbeit> arbeit(helfer_);
+        verteile(strecken.size(), [&](std::size_t k, unsigned thread) {
+            const std::size_t von = 1 + k * streckenLaenge;
+            strecken[k].fertig =
+                pruefeRingeVon(strecken[k].b, von, std::min(n - 1, von + streckenLaenge - 1), r,
+                               arbeit[thread], anzeigeRing);
+        });
+        for (Strecke& st : strecken) {
+            if (!st.fertig)
+                return false;
+            b.ringeNah = b.ringeNah || st.b.ringeNah;
+            b.ringeSchneiden = b.ringeSchneiden || st.b.ringeSchneiden;
+            b.ringe.insert(b.ringe.end(), st.b.ringe.begin(), st.b.ringe.end());
+        }
+        return true;
+    }
+
     const GeometriePruefung& e_;
     const std::atomic<bool>& stopp_;
     unsigned helfer_;
     SatzZahlen* z_ = nullptr;
     std::vector<Teil> teile_;
+    std::unique_ptr<Einmal[]> einmal_;
     bool mitBloecken_ = false;
-    std::vector<Punkt> ausA_, ausB_;
-    std::vector<Segmentkreis> kreiseA_, kreiseB_;
 };
 
 } // namespace

@@ -2,18 +2,18 @@
 #include "check/pruef_lauf.h"
 #include "hilfe/ordner.h"
 
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <shapefil.h>
-#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <set>
+#include <shapefil.h>
 #include <sstream>
+#include <unistd.h>
 
 using namespace trelvik;
 
@@ -218,8 +218,9 @@ namespace {
 
 // Records of many small rings on a coarse grid, so that boxes overlap, touch and lie apart:
 // squares and triangles, exact copies, rings of one or two points and parts without points,
-// at coordinates around 0, UTM-sized or 1e7, in seeded random order.
-std::string vieleRinge(const test::TestOrdner& ordner, unsigned saat) {
+// at coordinates around 0, UTM-sized or 1e7, in seeded random order. `gross`: records 1 and 3
+// have at least 64 rings and a circle of 200,000 points beside the grid.
+std::string vieleRinge(const test::TestOrdner& ordner, unsigned saat, bool gross = false) {
     std::mt19937 zufall(saat);
     const std::string basis = ordner / ("ringe" + std::to_string(saat));
     SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
@@ -228,7 +229,8 @@ std::string vieleRinge(const test::TestOrdner& ordner, unsigned saat) {
     const double versatz[] = {0, 500000, 1e7};
     for (int satz = 0; satz < 4; ++satz) {
         const double ox = versatz[zufall() % 3], oy = versatz[zufall() % 3];
-        const int ringe = 17 + static_cast<int>(zufall() % 120);
+        const bool mitKreis = gross && satz % 2 == 0;
+        const int ringe = (mitKreis ? 64 : 17) + static_cast<int>(zufall() % 120);
         const int raster = 2 + static_cast<int>(zufall() % 12);
         std::vector<double> x, y;
         std::vector<int> starts;
@@ -267,9 +269,17 @@ std::string vieleRinge(const test::TestOrdner& ordner, unsigned saat) {
                 }
             }
         }
-        SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, ringe, starts.data(), nullptr,
-                                       static_cast<int>(x.size()), x.data(), y.data(), nullptr,
-                                       nullptr);
+        if (mitKreis) {
+            starts.push_back(static_cast<int>(x.size()));
+            const double r = 20000, w = 6.283185307179586 / 200000;
+            for (int k = 0; k <= 200000; ++k) {
+                x.push_back(ox - r + r * std::cos(k % 200000 * w));
+                y.push_back(oy + r * std::sin(k % 200000 * w));
+            }
+        }
+        SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, static_cast<int>(starts.size()),
+                                       starts.data(), nullptr, static_cast<int>(x.size()), x.data(),
+                                       y.data(), nullptr, nullptr);
         SHPWriteObject(shp, -1, o);
         SHPDestroyObject(o);
         DBFWriteIntegerAttribute(dbf, satz, 0, satz);
@@ -312,6 +322,24 @@ TEST(RingPaare, RasterStimmtMitAllenPaarenUeberein) {
     }
     // The files give both outcomes of the pair test in plenty.
     EXPECT_GT(eintraege, 2000u);
+}
+
+// The rings A of a record of many points go to several threads in stretches: the same ring
+// points, in the same order, as on one.
+TEST(RingPaare, AufMehrerenThreadsWieAufEinem) {
+    const test::TestOrdner ordner;
+    std::size_t eintraege = 0;
+    for (unsigned saat = 1; saat <= 6; ++saat) {
+        const std::string shp = vieleRinge(ordner, saat, true);
+        const GeometriePruefung eins = pruefeGeometrie(shp, 0.25, 0.1, nullptr, 1);
+        const GeometriePruefung drei = pruefeGeometrie(shp, 0.25, 0.1, nullptr, 3);
+        ASSERT_TRUE(eins.vollstaendig && drei.vollstaendig) << eins.grund << drei.grund;
+        const std::string punkte = ringPunkte(eins);
+        ASSERT_EQ(ringPunkte(drei), punkte) << "seed " << saat;
+        ASSERT_EQ(geometrieBericht(drei), geometrieBericht(eins)) << "seed " << saat;
+        eintraege += static_cast<std::size_t>(std::count(punkte.begin(), punkte.end(), ' '));
+    }
+    EXPECT_GT(eintraege, 300u);
 }
 
 TEST(PruefLauf, AnzeigeBewegtSichAuchInEinemGrossenRing) {
@@ -405,9 +433,9 @@ TEST(PruefLauf, TeileEinesGrossenSatzesAufMehrerenThreadsWieAufEinem) {
     SHPHandle shp = SHPCreate(basis.c_str(), SHPT_POLYGON);
     DBFHandle dbf = DBFCreate(basis.c_str());
     DBFAddField(dbf, "ID", FTInteger, 5, 0);
-    SHPObject* o = SHPCreateObject(SHPT_POLYGON, -1, static_cast<int>(starts.size()),
-                                   starts.data(), nullptr, static_cast<int>(x.size()), x.data(),
-                                   y.data(), nullptr, nullptr);
+    SHPObject* o =
+        SHPCreateObject(SHPT_POLYGON, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
+                        static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
     SHPWriteObject(shp, -1, o);
     SHPDestroyObject(o);
     DBFWriteIntegerAttribute(dbf, 0, 0, 1);
@@ -417,15 +445,16 @@ TEST(PruefLauf, TeileEinesGrossenSatzesAufMehrerenThreadsWieAufEinem) {
 
     const auto alles = [](const GeometriePruefung& p) {
         std::ostringstream s;
-        s << std::hexfloat << p.teileGeprueft << " " << p.flaechenFehler << " "
-          << p.laengenFehler << "\n";
+        s << std::hexfloat << p.teileGeprueft << " " << p.flaechenFehler << " " << p.laengenFehler
+          << "\n";
         for (const SatzBefund& b : p.saetze) {
             s << b.hatBefund() << b.schneidet << b.flaecheZuKlein << b.abstandZuKlein
               << b.punktanzahlZuKlein << " " << b.kleinsteFlaeche << " " << b.kleinsterAbstand;
             for (const auto* liste : {&b.flaechen, &b.schnitte})
                 for (const Fundstelle& f : *liste)
-                    s << "\n" << static_cast<int>(f.art) << " " << f.teil << " " << f.ort.x
-                      << " " << f.ort.y << " " << f.flaeche << " " << f.abstand;
+                    s << "\n"
+                      << static_cast<int>(f.art) << " " << f.teil << " " << f.ort.x << " "
+                      << f.ort.y << " " << f.flaeche << " " << f.abstand;
             for (const std::string& z : b.formatFehler)
                 s << "\n" << z;
         }
