@@ -35,10 +35,41 @@ struct Teil {
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 };
 
-// The blocks of a part are built once it meets another, its circles once a test needs them,
-// by whichever thread of the ring pairs gets there first.
-struct Einmal {
-    std::once_flag bloecke, kreise;
+// Something built once, by whichever thread asks first, while the others wait for it. Asking
+// again once it is built costs one load (std::call_once would enter the system each first time).
+class Einmal {
+public:
+    template <class F> void sorge(F&& bauen) {
+        for (;;) {
+            int z = zustand_.load(std::memory_order_acquire);
+            if (z == fertig)
+                return;
+            if (z == leer &&
+                zustand_.compare_exchange_strong(z, imBau, std::memory_order_acquire)) {
+                try {
+                    bauen();
+                } catch (...) {
+                    zustand_.store(leer, std::memory_order_release); // another may try
+                    zustand_.notify_all();
+                    throw;
+                }
+                zustand_.store(fertig, std::memory_order_release);
+                zustand_.notify_all();
+                return;
+            }
+            if (z == imBau)
+                zustand_.wait(imBau, std::memory_order_acquire);
+        }
+    }
+
+private:
+    static constexpr int leer = 0, imBau = 1, fertig = 2;
+    std::atomic<int> zustand_ = leer;
+};
+
+// The blocks of a part are built once it meets another, its circles once a test needs them.
+struct TeilEinmal {
+    Einmal bloecke, kreise;
 };
 
 void baueKreise(Teil& t, double rand) {
@@ -582,12 +613,12 @@ private:
 
     // The blocks of part k's segment circles (0-based), when it first meets another.
     void bereiteBloecke(std::size_t k) {
-        std::call_once(einmal_[k].bloecke,
-                       [&] { teile_[k].bloecke.baue(teile_[k].punkte, 2 * e_.minAbstand); });
+        einmal_[k].bloecke.sorge(
+            [&] { teile_[k].bloecke.baue(teile_[k].punkte, 2 * e_.minAbstand); });
     }
     // The circles of part k's segments, when a test first takes the whole part.
     void bereiteKreise(std::size_t k) {
-        std::call_once(einmal_[k].kreise, [&] { baueKreise(teile_[k], 2 * e_.minAbstand); });
+        einmal_[k].kreise.sorge([&] { baueKreise(teile_[k], 2 * e_.minAbstand); });
     }
 
     // Rings A from..to (1-based) against the rings after them, into b.
@@ -629,7 +660,7 @@ private:
             return true; // no pair
         for (Teil& t : teile_)
             baueBox(t, 2 * e_.minAbstand);
-        einmal_ = std::make_unique<Einmal[]>(n);
+        einmal_ = std::make_unique<TeilEinmal[]>(n);
         RingRaster raster;
         const bool mitRaster = n > 2 && ringeImRaster(n) && raster.baue(teile_);
         mitBloecken_ = ringeImRaster(n);
@@ -669,7 +700,7 @@ private:
     unsigned helfer_;
     SatzZahlen* z_ = nullptr;
     std::vector<Teil> teile_;
-    std::unique_ptr<Einmal[]> einmal_;
+    std::unique_ptr<TeilEinmal[]> einmal_;
     bool mitBloecken_ = false;
 };
 

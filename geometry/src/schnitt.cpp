@@ -404,14 +404,9 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     // Coordinates relative to p0, as the pair loop takes them; computed where needed, which
     // gives the same numbers as a copy would, without its memory.
     const auto q = [&](Index i) { return relativ(punkte[i], p0); };
-    Rahmen rr;
-    double laengen = 0;
-    for (Index i = 0; i <= n; ++i) {
-        rr.nimm(q(i));
-        if (i > 0)
-            laengen += std::max(std::fabs(punkte[i].x - punkte[i - 1].x),
-                                std::fabs(punkte[i].y - punkte[i - 1].y));
-    }
+    // Their box: subtracting p0 and rounding keep the order of the coordinates, so the extremes
+    // of the relative ones are the relative extremes.
+    const Rahmen rr{r.xMin - p0.x, r.xMax - p0.x, r.yMin - p0.y, r.yMax - p0.y};
     // Ten times the slack for rounding: far below any distance that matters, and it lets the
     // line list look through a ten times narrower window.
     const double d = 10 * spielraum(std::max(r.betrag(), rr.betrag()));
@@ -429,6 +424,7 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
         return true;
     if (nimmLaeufe() && polygonTestLaeufe(punkte, n, art, p0, d, geradenliste, k))
         return true;
+    const double laengen = laengenEntlang(punkte, 0, n + 1);
     for (Index teiler = 1;; teiler *= 4) {
         // Cells not much smaller than the slack, so that a piece's box covers few of them.
         g.emplace(Raster::duenn(rr, std::max(zellgroesseEntlang(rr, n * teiler, laengen), 4 * d)));
