@@ -139,7 +139,7 @@ bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const Kre
                  std::vector<Segmentkreis>& ausKreise) {
     const std::size_t kreise = a.kreise();
     if (a.unsicher_ || b.unsicher_ || !a.gebaut_ || !b.gebaut_ || b.bloecke_.empty() ||
-        kreise < 2048 || punkte.size() != kreise + 1)
+        kreise < 4 * blockLaenge || punkte.size() != kreise + 1)
         return false;
     const double s = schlupf(a.betrag_, b.betrag_);
     // A circle that passes the overlap test with one of b has a box that touches b's, and so
