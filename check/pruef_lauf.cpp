@@ -628,7 +628,12 @@ private:
         for (std::size_t i = von; i <= bis; ++i) {
             if (halt())
                 return false;
-            anzeigeRing.store(static_cast<std::int32_t>(i), std::memory_order_relaxed);
+            // The display shows the furthest ring A any thread has reached.
+            for (auto bisher = anzeigeRing.load(std::memory_order_relaxed);
+                 bisher < static_cast<std::int32_t>(i) &&
+                 !anzeigeRing.compare_exchange_weak(bisher, static_cast<std::int32_t>(i),
+                                                    std::memory_order_relaxed);) {
+            }
             if (teile_[i - 1].punkte.size() < 2)
                 continue;
             int ergebnis = 0;
