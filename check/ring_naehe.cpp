@@ -62,7 +62,7 @@ void KreisBloecke::baue(std::span<const Punkt> punkte, double rand) {
     const std::size_t n = kreise();
     bloecke_.reserve((n + blockLaenge - 1) / blockLaenge);
     for (std::size_t von = 0; von < n; von += blockLaenge) {
-        Kasten block = kastenVon(kreis(von));
+        Kasten block{};
         bool endlich = true;
         for (std::size_t i = von, e = std::min(n, von + blockLaenge); i < e; ++i) {
             const Segmentkreis k = kreis(i);
@@ -70,7 +70,10 @@ void KreisBloecke::baue(std::span<const Punkt> punkte, double rand) {
             const double x = std::fabs(k.x), y = std::fabs(k.y), r = std::fabs(k.radius);
             endlich = endlich && x < 1e150 && y < 1e150 && r < 1e150;
             betrag_ = std::max({betrag_, x, y, r});
-            nimm(block, kastenVon(k));
+            if (i == von)
+                block = kastenVon(k);
+            else
+                nimm(block, kastenVon(k));
         }
         if (!endlich) {
             unsicher_ = true;
@@ -122,12 +125,21 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
             arbeit += static_cast<double>((ae - ai) * (be - bj));
             if (arbeit > budget)
                 return true;
+            // The boxes of the block's circles of b, computed once the first circle of a
+            // comes near the block.
+            Kasten kb[blockLaenge];
+            bool kbFertig = false;
             for (std::size_t p = ai; p < ae; ++p) {
                 const Kasten kp = kastenVon(a.kreis(p));
                 if (!beruehren(kp, b.bloecke_[j], s))
                     continue;
-                for (std::size_t q = bj; q < be; ++q)
-                    if (beruehren(kp, kastenVon(b.kreis(q)), s))
+                if (!kbFertig) {
+                    for (std::size_t q = bj; q < be; ++q)
+                        kb[q - bj] = kastenVon(b.kreis(q));
+                    kbFertig = true;
+                }
+                for (std::size_t q = 0; q < be - bj; ++q)
+                    if (beruehren(kp, kb[q], s))
                         return true;
             }
         }

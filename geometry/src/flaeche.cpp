@@ -278,7 +278,7 @@ bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punk
 // looked for among the later ones, through the boxes of runs of eight points. False when no
 // two consecutive points are equal or the first two lie too far on for this to pay.
 bool laengeDoppelt(const Punkt* punkte, Index n, double& kleinste, Punkt& ort) {
-    constexpr Index lauf = 8, hoechstens = 64;
+    constexpr Index hoechstens = 64;
     Index erster = -1;
     for (Index r = 0; r < n && r < hoechstens; ++r)
         if (punkte[r].x == punkte[r + 1].x && punkte[r].y == punkte[r + 1].y) {
@@ -288,16 +288,15 @@ bool laengeDoppelt(const Punkt* punkte, Index n, double& kleinste, Punkt& ort) {
     Rahmen rahmen;
     if (erster < 0 || !handlich(punkte, 0, n + 1, rahmen))
         return false;
-    std::vector<Rahmen> laeufe(static_cast<std::size_t>(n / lauf) + 1);
-    for (Index j = 0; j <= n; ++j)
-        laeufe[static_cast<std::size_t>(j / lauf)].nimm(punkte[j]);
+    // Run m holds the points lauf * m .. lauf * (m + 1); its first point ends the run before.
+    const Laufsweep laeufe(n, [&](Index i) { return punkte[i]; });
     const auto kommtWieder = [&](Index r) {
         const Punkt p = punkte[r];
-        for (Index anfang = (r + 1) / lauf * lauf; anfang <= n; anfang += lauf) {
-            const Rahmen& k = laeufe[static_cast<std::size_t>(anfang / lauf)];
+        for (Index m = r / Laufsweep::lauf; m < laeufe.laeufe(); ++m) {
+            const Rahmen& k = laeufe.kasten(m);
             if (p.x < k.xMin || p.x > k.xMax || p.y < k.yMin || p.y > k.yMax)
                 continue;
-            for (Index j = std::max(anfang, r + 1), e = std::min(anfang + lauf - 1, n); j <= e; ++j)
+            for (Index j = std::max(laeufe.von(m) - 1, r + 1), e = laeufe.bis(m); j <= e; ++j)
                 if (punkte[j].x == p.x && punkte[j].y == p.y)
                     return true;
         }
