@@ -5,6 +5,8 @@
 #include "raster.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <vector>
 
 using namespace trelvik::geometrie;
@@ -274,13 +276,12 @@ bool laengeLaeufe(const Punkt* punkte, Index n, double t, double& kleinste, Punk
 // names the first vertex in its order that a later vertex equals: for coordinates the grids
 // take, a distance is 0 only between equal points (no difference of two of them squares to
 // below the normal range), and the segment pass finds nothing below 0. That vertex lies at or
-// before the first of the equal consecutive points, so only the vertices up to there are
-// looked for among the later ones, through the boxes of runs of eight points. False when no
-// two consecutive points are equal or the first two lie too far on for this to pay.
+// before the first of the equal consecutive points. The vertices before those go into a hash
+// table, each point once under its first vertex; one pass over the later vertices that lie in
+// their box marks the points that come again. False when no two consecutive points are equal.
 bool laengeDoppelt(const Punkt* punkte, Index n, double& kleinste, Punkt& ort) {
-    constexpr Index hoechstens = 64;
     Index erster = -1;
-    for (Index r = 0; r < n && r < hoechstens; ++r)
+    for (Index r = 0; r < n; ++r)
         if (punkte[r].x == punkte[r + 1].x && punkte[r].y == punkte[r + 1].y) {
             erster = r;
             break;
@@ -288,25 +289,52 @@ bool laengeDoppelt(const Punkt* punkte, Index n, double& kleinste, Punkt& ort) {
     Rahmen rahmen;
     if (erster < 0 || !handlich(punkte, 0, n + 1, rahmen))
         return false;
-    // Run m holds the points lauf * m .. lauf * (m + 1); its first point ends the run before.
-    const Laufsweep laeufe(n, [&](Index i) { return punkte[i]; });
-    const auto kommtWieder = [&](Index r) {
-        const Punkt p = punkte[r];
-        for (Index m = r / Laufsweep::lauf; m < laeufe.laeufe(); ++m) {
-            const Rahmen& k = laeufe.kasten(m);
-            if (p.x < k.xMin || p.x > k.xMax || p.y < k.yMin || p.y > k.yMax)
-                continue;
-            for (Index j = std::max(laeufe.von(m) - 1, r + 1), e = laeufe.bis(m); j <= e; ++j)
-                if (punkte[j].x == p.x && punkte[j].y == p.y)
-                    return true;
-        }
-        return false;
-    };
-    Index r = 0;
-    while (r < erster && !kommtWieder(r))
-        ++r;
+    Index gefunden = erster; // its point comes again right after it
+    if (erster > 0) {
+        Rahmen vorn;
+        for (Index r = 0; r < erster; ++r)
+            vorn.nimm(punkte[r]);
+        // Open addressing over the bits of the coordinates; adding 0 turns -0 into +0, which
+        // compares equal to it (no NaN gets here).
+        const auto streuwert = [](Punkt p) {
+            const auto x = std::bit_cast<std::uint64_t>(p.x + 0.0);
+            const auto y = std::bit_cast<std::uint64_t>(p.y + 0.0);
+            return ((x * 0x9e3779b97f4a7c15u) ^ y) * 0xc2b2ae3d27d4eb4fu;
+        };
+        int stellen = 4;
+        while ((Index{1} << stellen) < 2 * erster)
+            ++stellen;
+        const std::size_t maske = (std::size_t{1} << stellen) - 1;
+        std::vector<std::int32_t> faecher(maske + 1, -1);
+        std::vector<char> wieder(static_cast<std::size_t>(erster), 0);
+        // The first vertex with point p among those before erster, or -1.
+        const auto suche = [&](Punkt p, bool eintragen, Index r) {
+            for (std::size_t i = static_cast<std::size_t>(streuwert(p) >> (64 - stellen));;
+                 i = (i + 1) & maske) {
+                const std::int32_t f = faecher[i];
+                if (f < 0) {
+                    if (eintragen)
+                        faecher[i] = static_cast<std::int32_t>(r);
+                    return Index{-1};
+                }
+                if (punkte[f].x == p.x && punkte[f].y == p.y)
+                    return Index{f};
+            }
+        };
+        for (Index r = 0; r < erster; ++r)
+            if (const Index f = suche(punkte[r], true, r); f >= 0)
+                wieder[static_cast<std::size_t>(f)] = 1;
+        for (Index j = erster; j <= n; ++j)
+            if (const Punkt p = punkte[j];
+                p.x >= vorn.xMin && p.x <= vorn.xMax && p.y >= vorn.yMin && p.y <= vorn.yMax)
+                if (const Index f = suche(p, false, j); f >= 0)
+                    wieder[static_cast<std::size_t>(f)] = 1;
+        const auto erstes = std::find(wieder.begin(), wieder.end(), 1);
+        if (erstes != wieder.end())
+            gefunden = erstes - wieder.begin();
+    }
     kleinste = 0;
-    ort = punkte[r];
+    ort = punkte[gefunden];
     return true;
 }
 
@@ -431,7 +459,7 @@ extern "C" TRELVIK_API double LaengeBerechnen(const Punkt* punkte, int32_t letzt
         const Index n = letzter;
         double kleinste = 0;
         Punkt ort = punkte[0];
-        // Two equal consecutive points near the start decide it at any size; otherwise, with
+        // Two equal consecutive points decide it at any size; otherwise, with
         // its runs the pair loop stays ahead of the index up to about 64 points.
         const bool doppelt = erzwungenerWeg() != '1' && nimmLaeufe() &&
                              mitIndex([&] { return laengeDoppelt(punkte, n, kleinste, ort); });

@@ -228,20 +228,25 @@ TEST_P(Differenz, KuerzesterAbstand) {
         EXPECT_TRUE(bitgleich(d[0], d[1])) << d[0] << " vs " << d[1];
         EXPECT_TRUE(bitgleich(ort[0], ort[1])) << ort[0] << " vs " << ort[1];
     }
-    // A repeated point on either side of the first two equal consecutive points, which lie
-    // before, at and past the point where the index stops looking for them; on coordinates so
-    // small that differences square to 0, every pair is then closest.
-    for (int fall = 0; fall < 40; ++fall) {
+    // Repeated points on either side of the first two equal consecutive points, anywhere in
+    // the line, some with -0 against 0; on coordinates so small that differences square to 0,
+    // every pair is then closest.
+    for (int fall = 0; fall < 60; ++fall) {
         const double skala = fall % 8 == 7 ? 1e-170 : fall % 2 == 0 ? 1.0 : 500000.5;
-        const int n = 20 + static_cast<int>(z() % 200);
+        const int n = 20 + static_cast<int>(z() % (fall % 3 == 0 ? 3000 : 200));
         Teil teil;
         for (int i = 0; i < n; ++i)
             teil.push_back({skala * (i + 0.25 * eins(z)), skala * (1 + eins(z))});
-        const int doppelt = static_cast<int>(z() % 72) % (n - 2);
+        const int doppelt = static_cast<int>(z() % static_cast<unsigned>(n - 2));
         teil[static_cast<std::size_t>(doppelt + 1)] = teil[static_cast<std::size_t>(doppelt)];
-        if (z() % 3 != 0) {
+        for (int wieder = static_cast<int>(z() % 4); wieder > 0; --wieder) {
             const auto von = z() % static_cast<std::size_t>(doppelt + 1);
-            teil[von + 2 + z() % (teil.size() - von - 2)] = teil[von];
+            const auto nach = von + 1 + z() % (teil.size() - von - 1);
+            if (z() % 4 == 0)
+                teil[von].x = 0;
+            teil[nach] = teil[von];
+            if (teil[von].x == 0 && z() % 2 == 0)
+                teil[nach].x = -0.0;
         }
         for (const char* weg : {"0", "2"}) {
             double d[2] = {-1, -1};
