@@ -10,24 +10,30 @@
 
 namespace trelvik::geometrie {
 
-bool schnittpunktBerechnen(const Strecke& s1, const Strecke& s2, Punkt& punkt) {
-    // Relative to the lower-left corner of the four points: small numbers, less rounding.
-    const Punkt ecke{std::min({s1.a.x, s1.b.x, s2.a.x, s2.b.x}),
-                     std::min({s1.a.y, s1.b.y, s2.a.y, s2.b.y})};
-    const Punkt a = relativ(s1.a, ecke);
-    const Punkt b = relativ(s1.b, ecke);
-    const Punkt c = relativ(s2.a, ecke);
-    const Punkt d = relativ(s2.b, ecke);
+namespace {
 
-    const double abx = a.x - b.x;
-    const double aby = a.y - b.y;
-    if (abx * abx + aby * aby <= 0.00001)
-        return false;
-    if (!segmenteSchneiden({a, b}, {c, d}))
-        return false;
-    const double dcx = d.x - c.x;
-    const double dcy = d.y - c.y;
-    if (std::fabs(abx * dcy - dcx * aby) <= 0.00001)
+// The four points relative to the lower-left corner of them all (small numbers, less
+// rounding) and the differences the intersection is solved with.
+struct Schnittansatz {
+    Punkt ecke, a, b, c, d;
+    double abx, aby, dcx, dcy;
+    Schnittansatz(const Strecke& s1, const Strecke& s2)
+        : ecke{std::min({s1.a.x, s1.b.x, s2.a.x, s2.b.x}),
+               std::min({s1.a.y, s1.b.y, s2.a.y, s2.b.y})},
+          a(relativ(s1.a, ecke)), b(relativ(s1.b, ecke)), c(relativ(s2.a, ecke)),
+          d(relativ(s2.b, ecke)), abx(a.x - b.x), aby(a.y - b.y), dcx(d.x - c.x), dcy(d.y - c.y) {}
+    // False for a first segment too short or two segments too near parallel for a point.
+    bool loesbar() const {
+        return abx * abx + aby * aby > 0.00001 && std::fabs(abx * dcy - dcx * aby) > 0.00001;
+    }
+};
+
+} // namespace
+
+bool schnittpunktBerechnen(const Strecke& s1, const Strecke& s2, Punkt& punkt) {
+    const Schnittansatz ansatz(s1, s2);
+    const auto& [ecke, a, b, c, d, abx, aby, dcx, dcy] = ansatz;
+    if (!ansatz.loesbar() || !segmenteSchneiden({a, b}, {c, d}))
         return false;
 
     // t*(A-B) - s*(C-D) = D-B, unknowns (t, s); complete pivoting.
@@ -113,6 +119,12 @@ struct Kreuzungen {
     Index letztesP = 0;
     Index letztesJ = 0;
 
+    // Only the last pair with a point counts, and the pairs come in about the loop's order:
+    // the points are then worked out at the end, from the last few pairs that could give one.
+    explicit Kreuzungen(bool spaeter = false) : aufgeschoben(spaeter) {}
+    // Nothing counted yet, points worked out as here.
+    Kreuzungen frisch() const { return Kreuzungen(aufgeschoben); }
+
     // Segment p against segment j, both relative to p0, found intersecting, in any order: the
     // count, and the last pair and the last computed point as the loop order (p, then j) leaves
     // them.
@@ -121,6 +133,11 @@ struct Kreuzungen {
         if (anzahl == 1 || std::pair{p, j} > std::pair{letztesP, letztesJ}) {
             letztesP = p;
             letztesJ = j;
+        }
+        if (aufgeschoben) {
+            if (Schnittansatz(sp, sj).loesbar())
+                vormerken(p, j);
+            return;
         }
         Punkt x;
         if ((!berechnet || std::pair{p, j} > std::pair{berechnetP, berechnetJ}) &&
@@ -131,6 +148,48 @@ struct Kreuzungen {
             berechnetJ = j;
         }
     }
+
+    // The point of the last pair kept that gives one. False when none does and pairs were let
+    // go: the pairs must then be counted again with the points worked out at once.
+    bool abschliessen(const Punkt* punkte) {
+        if (!aufgeschoben)
+            return true;
+        const Punkt p0 = punkte[0];
+        const auto q = [&](Index i) { return relativ(punkte[i], p0); };
+        for (int i = behalten - 1; i >= 0; --i) {
+            const auto [p, j] = oben[i];
+            Punkt x;
+            if (schnittpunktBerechnen({q(p), q(p - 1)}, {q(j), q(j - 1)}, x)) {
+                kreuzung = {x.x + p0.x, x.y + p0.y};
+                berechnet = true;
+                return true;
+            }
+        }
+        return !losgelassen;
+    }
+
+private:
+    // The `behalten` last pairs in loop order of those that may give a point, ascending.
+    void vormerken(Index p, Index j) {
+        const std::pair<Index, Index> neu{p, j};
+        int i = behalten;
+        if (behalten == vorrat) {
+            losgelassen = true;
+            if (neu < oben[0])
+                return;
+            std::move(oben + 1, oben + vorrat, oben);
+            i = --behalten;
+        }
+        for (; i > 0 && oben[i - 1] > neu; --i)
+            oben[i] = oben[i - 1];
+        oben[i] = neu;
+        ++behalten;
+    }
+    static constexpr int vorrat = 8;
+    bool aufgeschoben;
+    bool losgelassen = false;
+    int behalten = 0;
+    std::pair<Index, Index> oben[vorrat];
     Index berechnetP = 0;
     Index berechnetJ = 0;
 };
@@ -260,7 +319,7 @@ bool polygonTestKette(const Punkt* punkte, Index n, int32_t art, Punkt p0, doubl
                teileSchneiden({q(p), q(p - 1)}, {q(j), q(j - 1)});
     };
     const Geradenpaare gerade(n, q, geraden);
-    Kreuzungen ergebnis;
+    Kreuzungen ergebnis = k.frisch();
     for (const auto& [p, j] : gerade)
         if (zaehlt(p, j))
             ergebnis.zaehle(p, j, {q(p), q(p - 1)}, {q(j), q(j - 1)}, p0);
@@ -293,7 +352,7 @@ bool polygonTestLaeufe(const Punkt* punkte, Index n, int32_t art, Punkt p0, doub
     if (!laeufe.machbar(zwei))
         return false;
     const Geradenpaare gerade(n, q, geradenliste());
-    Kreuzungen ergebnis;
+    Kreuzungen ergebnis = k.frisch();
     const auto zaehle = [&](Index p, Index j, const Strecke& sp, const Strecke& sj) {
         if (!(p == 1 && j == n && art != 3) && teileSchneiden(sp, sj))
             ergebnis.zaehle(p, j, sp, sj, p0);
@@ -481,8 +540,20 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
         const Index n = letzter;
         const Punkt p0 = punkte[0];
         Kreuzungen k;
-        // With its runs the pair loop stays ahead of the index up to about 64 points.
-        if (!nimmIndex(n, 64) || !mitIndex([&] { return polygonTestIndex(punkte, n, art, k); }))
+        // With its runs the pair loop stays ahead of the index up to about 64 points. Its
+        // pairs come in no set order, so it works out the points at the end; seldom that finds
+        // none among the pairs it kept, and it counts again working them out at once.
+        const auto mitPunkten = [&] {
+            Kreuzungen spaeter(true);
+            if (!polygonTestIndex(punkte, n, art, spaeter))
+                return false;
+            if (spaeter.abschliessen(punkte)) {
+                k = spaeter;
+                return true;
+            }
+            return polygonTestIndex(punkte, n, art, k);
+        };
+        if (!nimmIndex(n, 64) || !mitIndex(mitPunkten))
             k = polygonTestAllePaare(punkte, n, art);
         Punkt kreuzung = k.kreuzung;
         if (k.anzahl > 0 && !k.berechnet) {
