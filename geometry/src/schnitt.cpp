@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace trelvik::geometrie {
@@ -122,8 +123,45 @@ struct Kreuzungen {
     // Only the last pair with a point counts, and the pairs come in about the loop's order:
     // the points are then worked out at the end, from the last few pairs that could give one.
     explicit Kreuzungen(bool spaeter = false) : aufgeschoben(spaeter) {}
-    // Nothing counted yet, points worked out as here.
-    Kreuzungen frisch() const { return Kreuzungen(aufgeschoben); }
+    // Nothing counted yet, points worked out and ends compared as here.
+    Kreuzungen frisch() const {
+        Kreuzungen k(aufgeschoben);
+        k.doppelt = doppelt;
+        return k;
+    }
+
+    // With `doppelt` (per point, whether equal points follow it), the pairs of points (u, v),
+    // u < v, where two pairs counted share an end and one of them repeats.
+    const std::vector<char>* doppelt = nullptr;
+    std::vector<std::pair<Index, Index>> gleicheEnden;
+
+    // `zahl` pairs that give no point, (p, j) the last of them in loop order.
+    void zaehleOhnePunkt(Index zahl, Index p, Index j) {
+        if (zahl <= 0)
+            return;
+        if (anzahl == 0 || std::pair{p, j} > std::pair{letztesP, letztesJ}) {
+            letztesP = p;
+            letztesJ = j;
+        }
+        anzahl += static_cast<int32_t>(zahl);
+    }
+
+    // What k counted on the line of the points o[0], o[1], ... of this one.
+    void uebernimm(const Kreuzungen& k, const std::vector<std::int32_t>& o) {
+        const auto original = [&](Index i) { return Index{o[static_cast<std::size_t>(i)]}; };
+        if (k.anzahl > 0)
+            zaehleOhnePunkt(k.anzahl, original(k.letztesP), original(k.letztesJ));
+        if (!k.berechnet)
+            return;
+        const std::pair<Index, Index> paar{original(k.berechnetP), original(k.berechnetJ)};
+        if (aufgeschoben) {
+            vormerken(paar.first, paar.second);
+        } else if (!berechnet || paar > std::pair{berechnetP, berechnetJ}) {
+            kreuzung = k.kreuzung;
+            berechnet = true;
+            std::tie(berechnetP, berechnetJ) = paar;
+        }
+    }
 
     // Segment p against segment j, both relative to p0, found intersecting, in any order: the
     // count, and the last pair and the last computed point as the loop order (p, then j) leaves
@@ -134,6 +172,8 @@ struct Kreuzungen {
             letztesP = p;
             letztesJ = j;
         }
+        if (doppelt != nullptr)
+            merkeGleicheEnden(p, j, sp, sj);
         if (aufgeschoben) {
             if (Schnittansatz(sp, sj).loesbar())
                 vormerken(p, j);
@@ -162,6 +202,8 @@ struct Kreuzungen {
             if (schnittpunktBerechnen({q(p), q(p - 1)}, {q(j), q(j - 1)}, x)) {
                 kreuzung = {x.x + p0.x, x.y + p0.y};
                 berechnet = true;
+                berechnetP = p;
+                berechnetJ = j;
                 return true;
             }
         }
@@ -169,6 +211,17 @@ struct Kreuzungen {
     }
 
 private:
+    // Segment p ends at points p - 1 and p (sp.b, sp.a), segment j at j - 1 and j.
+    void merkeGleicheEnden(Index p, Index j, const Strecke& sp, const Strecke& sj) {
+        const std::pair<Index, Punkt> enden1[] = {{p, sp.a}, {p - 1, sp.b}};
+        const std::pair<Index, Punkt> enden2[] = {{j, sj.a}, {j - 1, sj.b}};
+        for (const auto& [u, a] : enden1)
+            for (const auto& [v, b] : enden2)
+                if (a.x == b.x && a.y == b.y &&
+                    ((*doppelt)[static_cast<std::size_t>(u)] ||
+                     (*doppelt)[static_cast<std::size_t>(v)]))
+                    gleicheEnden.emplace_back(u, v);
+    }
     // The `behalten` last pairs in loop order of those that may give a point, ascending.
     void vormerken(Index p, Index j) {
         const std::pair<Index, Index> neu{p, j};
@@ -525,6 +578,122 @@ bool polygonTestIndex(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) 
     return true;
 }
 
+// Runs of equal consecutive points, as the coordinates relative to the first point compare
+// (shapefiles converted from coarse data hold many). A zero-length segment meets exactly the
+// segments that have its point as an end: against it the first orientation test gives +1 for
+// every other point (no difference of coordinates the grids take squares to 0), and against a
+// segment the second test is a square, 0 only for its own point. Such pairs give no
+// intersection point either (too short, or parallel at 0). So the test runs on the line
+// without them, and their pairs are counted from the runs: within a run, and between two runs
+// at the same point, which that test finds as pairs of segments with a common end. False when
+// few points repeat, or many in one place.
+bool polygonTestOhneDoppelte(const Punkt* punkte, Index n, int32_t art, Kreuzungen& k) {
+    const Punkt p0 = punkte[0];
+    const auto q = [&](Index i) { return relativ(punkte[i], p0); };
+    const auto gleich = [](Punkt a, Punkt b) { return a.x == b.x && a.y == b.y; };
+    Index null = 0;
+    for (Index i = 1; i <= n; ++i)
+        null += gleich(q(i), q(i - 1));
+    Rahmen r;
+    if (8 * null < n || !handlich(punkte, 0, n + 1, r))
+        return false;
+    // Run c holds the points o[c] .. o[c + 1] - 1; the shorter line has one point of each.
+    std::vector<std::int32_t> o;
+    std::vector<Punkt> kurz;
+    o.reserve(static_cast<std::size_t>(n - null + 2));
+    kurz.reserve(static_cast<std::size_t>(n - null + 1));
+    for (Index i = 0; i <= n; ++i)
+        if (i == 0 || !gleich(q(i), q(i - 1))) {
+            o.push_back(static_cast<std::int32_t>(i));
+            kurz.push_back(punkte[i]);
+        }
+    const Index m = static_cast<Index>(kurz.size()) - 1;
+    o.push_back(static_cast<std::int32_t>(n + 1));
+    if (m < 64)
+        return false;
+    std::vector<char> doppelt(static_cast<std::size_t>(m) + 1);
+    for (Index c = 0; c <= m; ++c) {
+        const Index wiederholt =
+            o[static_cast<std::size_t>(c) + 1] - o[static_cast<std::size_t>(c)] - 1;
+        if (wiederholt > 4096)
+            return false;
+        doppelt[static_cast<std::size_t>(c)] = wiederholt > 0;
+    }
+    // Segment c of the shorter line is segment o[c] of the line: its first and last segments
+    // are those of the line only when neither end repeats.
+    const int32_t artKurz = o[1] == 1 && o[static_cast<std::size_t>(m)] == n ? art : 3;
+    const auto kurzerTest = [&](Kreuzungen& kk) {
+        kk.doppelt = &doppelt;
+        return polygonTestIndex(kurz.data(), m, artKurz, kk);
+    };
+    Kreuzungen kk(true);
+    if (!kurzerTest(kk))
+        return false;
+    if (!kk.abschliessen(kurz.data())) {
+        kk = Kreuzungen(false);
+        if (!kurzerTest(kk))
+            return false;
+    }
+    std::sort(kk.gleicheEnden.begin(), kk.gleicheEnden.end());
+    kk.gleicheEnden.erase(std::unique(kk.gleicheEnden.begin(), kk.gleicheEnden.end()),
+                          kk.gleicheEnden.end());
+    // The segments that have the point of run c as an end, lo .. hi; those in between have
+    // zero length.
+    struct Lauf {
+        Index lo, hi, erster, letzter;
+        bool null(Index s) const { return s > erster && s <= letzter; }
+    };
+    const auto lauf = [&](Index c) {
+        const Index erster = o[static_cast<std::size_t>(c)];
+        const Index letzter = o[static_cast<std::size_t>(c) + 1] - 1;
+        return Lauf{c >= 1 ? erster : 1, c < m ? letzter + 1 : letzter, erster, letzter};
+    };
+    const auto ausgeschlossen = [&](Index p, Index j) { return p == 1 && j == n && art != 3; };
+    for (const auto& [u, v] : kk.gleicheEnden) {
+        const Lauf a = lauf(u), b = lauf(v);
+        if ((a.hi - a.lo + 1) * (b.hi - b.lo + 1) > 65536)
+            return false;
+    }
+    const auto verbinde = [&](Kreuzungen& kf) {
+        kf.uebernimm(kk, o);
+        for (Index c = 0; c <= m; ++c) {
+            if (!doppelt[static_cast<std::size_t>(c)])
+                continue;
+            const Lauf l = lauf(c);
+            // The segments before and after the run meet at its point.
+            const bool bruecke = c >= 1 && c < m;
+            if (bruecke && !ausgeschlossen(l.lo, l.hi))
+                kf.zaehle(l.lo, l.hi, {q(l.lo), q(l.lo - 1)}, {q(l.hi), q(l.hi - 1)}, p0);
+            // Every other pair of segments of the run not side by side; the last of them in
+            // loop order is (hi - 2, hi). With 64 segments left no run holds both the first
+            // and the last segment.
+            const Index laenge = l.hi - l.lo + 1;
+            kf.zaehleOhnePunkt((laenge - 1) * (laenge - 2) / 2 - (bruecke ? 1 : 0), l.hi - 2, l.hi);
+        }
+        // Two runs at the same point: every pair of their segments with a zero-length one.
+        for (const auto& [u, v] : kk.gleicheEnden) {
+            const Lauf a = lauf(u), b = lauf(v);
+            Index zahl = 0, letztesP = 0, letztesJ = 0;
+            for (Index p = a.lo; p <= a.hi; ++p)
+                for (Index j = std::max(b.lo, p + 2); j <= b.hi; ++j)
+                    if ((a.null(p) || b.null(j)) && !ausgeschlossen(p, j)) {
+                        ++zahl;
+                        letztesP = p;
+                        letztesJ = j;
+                    }
+            kf.zaehleOhnePunkt(zahl, letztesP, letztesJ);
+        }
+    };
+    Kreuzungen kf(true);
+    verbinde(kf);
+    if (!kf.abschliessen(punkte)) {
+        kf = Kreuzungen(false);
+        verbinde(kf);
+    }
+    k = kf;
+    return true;
+}
+
 } // namespace
 
 extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, int32_t* kreuzungen,
@@ -544,6 +713,8 @@ extern "C" TRELVIK_API void PolygonTest(const Punkt* punkte, int32_t letzter, in
         // pairs come in no set order, so it works out the points at the end; seldom that finds
         // none among the pairs it kept, and it counts again working them out at once.
         const auto mitPunkten = [&] {
+            if (polygonTestOhneDoppelte(punkte, n, art, k))
+                return true;
             Kreuzungen spaeter(true);
             if (!polygonTestIndex(punkte, n, art, spaeter))
                 return false;

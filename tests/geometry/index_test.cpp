@@ -183,9 +183,23 @@ void selbstschnittWieAllePaare(const Teil& teil) {
         }
 }
 
+// The part with about a third of its points repeated once to a few hundred times, its ends
+// too, as in lines converted from coarse data; grid walks come back to repeated points.
+Teil mitWiederholungen(const Teil& teil, std::mt19937& z) {
+    Teil t;
+    for (const Punkt& p : teil) {
+        const auto w = z() % 64;
+        const auto mal = w < 14 ? 1 : w < 19 ? 2 + z() % 3 : w == 19 ? 20 + z() % 300 : 0;
+        t.insert(t.end(), mal + 1, p);
+    }
+    return t;
+}
+
 TEST_P(Differenz, Selbstschnitt) {
-    const auto vergleiche = [](const Teil& teil, double, std::mt19937&) {
+    const auto vergleiche = [](const Teil& teil, double, std::mt19937& z) {
         selbstschnittWieAllePaare(teil);
+        if (teil.size() >= 64 && teil.size() < 400)
+            selbstschnittWieAllePaare(mitWiederholungen(teil, z));
     };
     fuerTeile(vergleiche);
     fuerSterne(vergleiche);
