@@ -591,34 +591,39 @@ bool polygonTestOhneDoppelte(const Punkt* punkte, Index n, int32_t art, Kreuzung
     const Punkt p0 = punkte[0];
     const auto q = [&](Index i) { return relativ(punkte[i], p0); };
     const auto gleich = [](Punkt a, Punkt b) { return a.x == b.x && a.y == b.y; };
+    // Whether many points repeat is judged on the first segments.
+    const Index probe = std::min<Index>(n, 1024);
     Index null = 0;
-    for (Index i = 1; i <= n; ++i)
+    for (Index i = 1; i <= probe; ++i)
         null += gleich(q(i), q(i - 1));
-    Rahmen r;
-    if (8 * null < n || !handlich(punkte, 0, n + 1, r))
+    if (8 * null < probe)
         return false;
     // Run c holds the points o[c] .. o[c + 1] - 1; the shorter line has one point of each.
+    // Whether its coordinates are for the grids the test below decides: the points left out
+    // have the same relative coordinates as one kept.
     std::vector<std::int32_t> o;
     std::vector<Punkt> kurz;
-    o.reserve(static_cast<std::size_t>(n - null + 2));
-    kurz.reserve(static_cast<std::size_t>(n - null + 1));
+    std::vector<char> doppelt;
+    const auto schaetzung = static_cast<std::size_t>(
+        static_cast<double>(n) * (1.1 - static_cast<double>(null) / static_cast<double>(probe)) +
+        64);
+    o.reserve(schaetzung + 1);
+    kurz.reserve(schaetzung);
+    doppelt.reserve(schaetzung);
     for (Index i = 0; i <= n; ++i)
         if (i == 0 || !gleich(q(i), q(i - 1))) {
             o.push_back(static_cast<std::int32_t>(i));
             kurz.push_back(punkte[i]);
+            doppelt.push_back(0);
+        } else {
+            doppelt.back() = 1;
+            if (i - o.back() > 4096)
+                return false;
         }
     const Index m = static_cast<Index>(kurz.size()) - 1;
     o.push_back(static_cast<std::int32_t>(n + 1));
     if (m < 64)
         return false;
-    std::vector<char> doppelt(static_cast<std::size_t>(m) + 1);
-    for (Index c = 0; c <= m; ++c) {
-        const Index wiederholt =
-            o[static_cast<std::size_t>(c) + 1] - o[static_cast<std::size_t>(c)] - 1;
-        if (wiederholt > 4096)
-            return false;
-        doppelt[static_cast<std::size_t>(c)] = wiederholt > 0;
-    }
     // Segment c of the shorter line is segment o[c] of the line: its first and last segments
     // are those of the line only when neither end repeats.
     const int32_t artKurz = o[1] == 1 && o[static_cast<std::size_t>(m)] == n ? art : 3;
