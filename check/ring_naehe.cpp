@@ -61,24 +61,33 @@ void KreisBloecke::baue(std::span<const Punkt> punkte, double rand) {
     unsicher_ = false;
     const std::size_t n = kreise();
     bloecke_.reserve((n + blockLaenge - 1) / blockLaenge);
+    // A block's box from its points, without the circles: a centre lies between the two points
+    // of its segment (the midpoint rounds between them), and a radius, with its rounding and
+    // that of the circle's box, stays below (|dx| + |dy|) / 2 + |rand| with a relative 2e-9 on
+    // top. Rounding is monotonic, so each circle's box lies in the block's.
+    const double reserve = std::fabs(rand);
     for (std::size_t von = 0; von < n; von += blockLaenge) {
-        Kasten block{};
-        bool endlich = true;
-        for (std::size_t i = von, e = std::min(n, von + blockLaenge); i < e; ++i) {
-            const Segmentkreis k = kreis(i);
-            // Squares of these stay finite; the slack covers the rounding of everything below.
-            const double x = std::fabs(k.x), y = std::fabs(k.y), r = std::fabs(k.radius);
-            endlich = endlich && x < 1e150 && y < 1e150 && r < 1e150;
-            betrag_ = std::max({betrag_, x, y, r});
-            if (i == von)
-                block = kastenVon(k);
-            else
-                nimm(block, kastenVon(k));
+        const std::size_t bis = std::min(n, von + blockLaenge);
+        Kasten block{punkte_[von].x, punkte_[von].x, punkte_[von].y, punkte_[von].y};
+        double summe = 0, gross = 0;
+        for (std::size_t i = von; i < bis; ++i) {
+            const Punkt a = punkte_[i], b = punkte_[i + 1];
+            block.xMin = std::min(block.xMin, b.x);
+            block.xMax = std::max(block.xMax, b.x);
+            block.yMin = std::min(block.yMin, b.y);
+            block.yMax = std::max(block.yMax, b.y);
+            summe = std::max(summe, std::fabs(b.x - a.x) + std::fabs(b.y - a.y));
+            gross = std::max({gross, std::fabs(b.x), std::fabs(b.y)});
         }
-        if (!endlich) {
+        const double r = (summe / 2 + reserve) * (1 + 2e-9);
+        gross = std::max({gross, std::fabs(punkte_[von].x), std::fabs(punkte_[von].y)});
+        // Squares of these stay finite; the slack covers the rounding of everything below.
+        if (!(gross < 1e150 && r < 1e150)) {
             unsicher_ = true;
             return;
         }
+        betrag_ = std::max({betrag_, gross, r});
+        block = {block.xMin - r, block.xMax + r, block.yMin - r, block.yMax + r};
         if (von == 0)
             ganz_ = block;
         else
