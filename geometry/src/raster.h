@@ -7,6 +7,7 @@
 #include "intern.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -551,12 +552,21 @@ public:
                    rundung) {
         // The lines in the order of the segments, then by counting into their bins: each line
         // is computed once.
-        std::vector<Eintrag> roh;
-        roh.reserve(static_cast<std::size_t>(ids));
-        for (Index id = 0; id < ids; ++id)
-            if (const Punkt pa = a(id), pb = b(id); pa.x != pb.x && pa.y != pb.y)
-                if (const auto g = gerade(pa, pb))
-                    roh.push_back(eintrag(g->first, g->second, id));
+        // As gerade() computes it, for every segment, kept only when neither parallel to an axis
+        // nor of zero length: no branch to guess wrong.
+        std::vector<Eintrag> roh(static_cast<std::size_t>(ids));
+        std::size_t genommen = 0;
+        for (Index id = 0; id < ids; ++id) {
+            const Punkt pa = a(id), pb = b(id);
+            const double vorzeichen = pb.y < pa.y ? -1.0 : 1.0;
+            const double dx = (pb.x - pa.x) * vorzeichen, dy = (pb.y - pa.y) * vorzeichen;
+            const double steigung = dy / (std::fabs(dx) + dy);
+            const double w = dx >= 0 ? steigung : periode - steigung;
+            const double rho = (pa.x * dy - pa.y * dx) / std::sqrt(dx * dx + dy * dy) * massstab;
+            roh[genommen] = w >= periode ? eintrag(0.0, -rho, id) : eintrag(w, rho, id);
+            genommen += (pa.x != pb.x) & (pa.y != pb.y);
+        }
+        roh.resize(genommen);
         // At most about two entries per bin, bins no narrower than the window: a pair within
         // the window lies in one bin or in two neighbours.
         faecher = std::clamp<Index>(static_cast<Index>(roh.size() / 2), 1,
@@ -574,18 +584,34 @@ public:
                 liste[frei[static_cast<std::size_t>(fachVon(x.winkel))]++] = x;
         }
         std::vector<Eintrag>().swap(roh);
-        const auto naeher = [](const Eintrag& x, const Eintrag& y) {
-            return x.abstand < y.abstand;
-        };
+        // Each bin by offset: a few entries by insertion; the many of a direction that recurs
+        // (data on a grid) by integer keys, the offset's bits made to sort as it does (the
+        // offsets are finite) with the place in the bin below them.
+        std::vector<std::uint64_t> schluessel;
+        std::vector<Eintrag> zwischen;
         for (Index k = 0; k < faecher; ++k) {
-            const auto anfang = liste.begin() + static_cast<std::ptrdiff_t>(von(k));
-            const auto ende = liste.begin() + static_cast<std::ptrdiff_t>(bis(k));
-            if (ende - anfang == 2) {
-                if (naeher(anfang[1], anfang[0]))
-                    std::swap(anfang[0], anfang[1]);
-            } else if (ende - anfang > 2) {
-                std::sort(anfang, ende, naeher);
+            Eintrag* const anfang = liste.data() + von(k);
+            const std::size_t anzahl = bis(k) - von(k);
+            if (anzahl <= 16) {
+                for (std::size_t i = 1; i < anzahl; ++i) {
+                    const Eintrag x = anfang[i];
+                    std::size_t j = i;
+                    for (; j > 0 && x.abstand < anfang[j - 1].abstand; --j)
+                        anfang[j] = anfang[j - 1];
+                    anfang[j] = x;
+                }
+                continue;
             }
+            schluessel.resize(anzahl);
+            for (std::size_t i = 0; i < anzahl; ++i) {
+                const auto bits = std::bit_cast<std::uint32_t>(anfang[i].abstand);
+                const std::uint32_t ordnung = bits >> 31 != 0 ? ~bits : bits | 0x80000000u;
+                schluessel[i] = std::uint64_t{ordnung} << 32 | i;
+            }
+            std::sort(schluessel.begin(), schluessel.end());
+            zwischen.assign(anfang, anfang + anzahl);
+            for (std::size_t i = 0; i < anzahl; ++i)
+                anfang[i] = zwischen[schluessel[i] & 0xffffffffu];
         }
     }
 
