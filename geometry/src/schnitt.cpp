@@ -254,9 +254,9 @@ private:
 // monotonic in each coordinate, and so is their rounding, so the products at the box's
 // corners bound those of every point inside (runs with a coordinate that is not finite are
 // always walked).
-Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art) {
+Kreuzungen polygonTestAllePaare(const Punkt* punkte, Index n, int32_t art,
+                                Kreuzungen k = Kreuzungen()) {
     const Punkt p0 = punkte[0];
-    Kreuzungen k;
     constexpr Index lauf = 8;
     std::vector<Punkt> rel(static_cast<std::size_t>(n) + 1);
     for (Index i = 0; i <= n; ++i)
@@ -622,14 +622,23 @@ bool polygonTestOhneDoppelte(const Punkt* punkte, Index n, int32_t art, Kreuzung
         }
     const Index m = static_cast<Index>(kurz.size()) - 1;
     o.push_back(static_cast<std::int32_t>(n + 1));
-    if (m < 64)
+    // From four segments on, two runs at one point always have a pair of segments at it that
+    // the test counts, the first and last segment of a ring aside, whose own ends then do not
+    // repeat.
+    if (m < 4)
         return false;
     // Segment c of the shorter line is segment o[c] of the line: its first and last segments
     // are those of the line only when neither end repeats.
     const int32_t artKurz = o[1] == 1 && o[static_cast<std::size_t>(m)] == n ? art : 3;
+    // Up to about 64 segments left the pair loop, which works out its points at once.
     const auto kurzerTest = [&](Kreuzungen& kk) {
         kk.doppelt = &doppelt;
-        return polygonTestIndex(kurz.data(), m, artKurz, kk);
+        if (nimmIndex(m, 64))
+            return polygonTestIndex(kurz.data(), m, artKurz, kk);
+        if (Rahmen r; !handlich(kurz.data(), 0, m + 1, r))
+            return false; // as the index asks
+        kk = polygonTestAllePaare(kurz.data(), m, artKurz, kk.frisch());
+        return true;
     };
     Kreuzungen kk(true);
     if (!kurzerTest(kk))
@@ -670,8 +679,8 @@ bool polygonTestOhneDoppelte(const Punkt* punkte, Index n, int32_t art, Kreuzung
             if (bruecke && !ausgeschlossen(l.lo, l.hi))
                 kf.zaehle(l.lo, l.hi, {q(l.lo), q(l.lo - 1)}, {q(l.hi), q(l.hi - 1)}, p0);
             // Every other pair of segments of the run not side by side; the last of them in
-            // loop order is (hi - 2, hi). With 64 segments left no run holds both the first
-            // and the last segment.
+            // loop order is (hi - 2, hi). With four segments left no run holds both the
+            // first and the last segment.
             const Index laenge = l.hi - l.lo + 1;
             kf.zaehleOhnePunkt((laenge - 1) * (laenge - 2) / 2 - (bruecke ? 1 : 0), l.hi - 2, l.hi);
         }

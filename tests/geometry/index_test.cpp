@@ -168,7 +168,7 @@ protected:
 
 void selbstschnittWieAllePaare(const Teil& teil) {
     for (const int32_t art : {3, 5})
-        for (const char* weg : {"0", "2", "3"}) {
+        for (const char* weg : {"0", "2", "3", ""}) {
             int32_t anzahl[2] = {-1, -1};
             Punkt punkt[2] = {};
             beideWege(
