@@ -29,8 +29,8 @@ namespace {
 // built once per record.
 struct Teil {
     std::span<const Punkt> punkte;
-    std::vector<Punkt> eigene;
-    std::vector<Segmentkreis> kreise;
+    geometrie::GrosserVektor<Punkt> eigene;
+    geometrie::GrosserVektor<Segmentkreis> kreise;
     KreisBloecke bloecke;
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 };
@@ -558,8 +558,8 @@ private:
     // cut down for a test.
     struct RingArbeit {
         RingRaster::Suche suche;
-        std::vector<Punkt> ausA, ausB;
-        std::vector<Segmentkreis> kreiseA, kreiseB;
+        geometrie::GrosserVektor<Punkt> ausA, ausB;
+        geometrie::GrosserVektor<Segmentkreis> kreiseA, kreiseB;
     };
 
     // Ring pair i, j (1-based): 1 when it had a result (the j loop ends), -1 when the run was
@@ -586,9 +586,9 @@ private:
         if (!schnittB)
             bereiteKreise(j - 1);
         const std::span<const Punkt> punkteA = schnittA ? std::span<const Punkt>(w.ausA) : a.punkte;
-        const std::vector<Segmentkreis>& kreiseA = schnittA ? w.kreiseA : a.kreise;
+        const geometrie::GrosserVektor<Segmentkreis>& kreiseA = schnittA ? w.kreiseA : a.kreise;
         const std::span<const Punkt> punkteB = schnittB ? std::span<const Punkt>(w.ausB) : c.punkte;
-        const std::vector<Segmentkreis>& kreiseB = schnittB ? w.kreiseB : c.kreise;
+        const geometrie::GrosserVektor<Segmentkreis>& kreiseB = schnittB ? w.kreiseB : c.kreise;
         Punkt pa{0, 0}, pb{0, 0};
         const std::int32_t flags = geo::MultiPolygonTest(
             punkteA.data(), static_cast<std::int32_t>(punkteA.size()), kreiseA.data(),

@@ -156,8 +156,8 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b) {
 }
 
 bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const KreisBloecke& b,
-                 bool mitErstem, std::vector<Punkt>& ausPunkte,
-                 std::vector<Segmentkreis>& ausKreise) {
+                 bool mitErstem, geometrie::GrosserVektor<Punkt>& ausPunkte,
+                 geometrie::GrosserVektor<Segmentkreis>& ausKreise) {
     const std::size_t kreise = a.kreise();
     if (a.unsicher_ || b.unsicher_ || !a.gebaut_ || !b.gebaut_ || b.bloecke_.empty() ||
         kreise < 4 * blockLaenge || punkte.size() != kreise + 1)

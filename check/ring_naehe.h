@@ -3,6 +3,7 @@
 // result is "neither touching nor crossing", so the pair loop need not call it.
 #pragma once
 
+#include "grosse_seiten.h"
 #include "trelvik_geometrie.h"
 
 #include <cmath>
@@ -37,8 +38,9 @@ public:
     // included; true whenever that cannot be ruled out cheaply.
     friend bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b);
     friend bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a,
-                            const KreisBloecke& b, bool mitErstem, std::vector<Punkt>& ausPunkte,
-                            std::vector<Segmentkreis>& ausKreise);
+                            const KreisBloecke& b, bool mitErstem,
+                            geometrie::GrosserVektor<Punkt>& ausPunkte,
+                            geometrie::GrosserVektor<Segmentkreis>& ausKreise);
 
     struct Kasten {
         double xMin, xMax, yMin, yMax;
@@ -68,7 +70,7 @@ bool vielleichtNah(const KreisBloecke& a, const KreisBloecke& b);
 // places; what it names when it finds nothing may differ. False (and nothing cut) when the whole
 // ring is to be taken.
 bool schneideAus(std::span<const Punkt> punkte, const KreisBloecke& a, const KreisBloecke& b,
-                 bool mitErstem, std::vector<Punkt>& ausPunkte,
-                 std::vector<Segmentkreis>& ausKreise);
+                 bool mitErstem, geometrie::GrosserVektor<Punkt>& ausPunkte,
+                 geometrie::GrosserVektor<Segmentkreis>& ausKreise);
 
 } // namespace trelvik

@@ -13,11 +13,13 @@
 #include <utility>
 #include <vector>
 
+#include "grosse_seiten.h"
+
 namespace trelvik {
 
-// Leaves new doubles unset where a vector would set them to 0 (resize), for arrays that are
-// written in full right after.
-template <class T> struct OhneNullAllocator : std::allocator<T> {
+// Large arrays in pages of their own (see GrosseSeiten). Leaves new doubles unset where a vector
+// would set them to 0 (resize), for arrays that are written in full right after.
+template <class T> struct OhneNullAllocator : geometrie::GrosseSeiten<T> {
     template <class U> struct rebind { using other = OhneNullAllocator<U>; };
     OhneNullAllocator() = default;
     template <class U> OhneNullAllocator(const OhneNullAllocator<U>&) noexcept {}

@@ -6,6 +6,7 @@
 // within the distance is left out.
 #pragma once
 
+#include "grosse_seiten.h"
 #include "intern.h"
 #include "raster.h"
 
@@ -68,7 +69,7 @@ public:
             double unten, oben, quer1, quer2;
             std::uint32_t lauf;
         };
-        std::vector<Eintrag> folge(m);
+        GrosserVektor<Eintrag> folge(m);
         for (std::size_t i = 0; i < m; ++i) {
             const Rahmen& k = kaesten[i];
             folge[i] = inX ? Eintrag{k.xMin, k.xMax, k.yMin, k.yMax, static_cast<std::uint32_t>(i)}
@@ -121,7 +122,7 @@ private:
         return (breite + abstand * m) / (oben - unten + abstand);
     }
     Index n_;
-    std::vector<Rahmen> kaesten;
+    GrosserVektor<Rahmen> kaesten;
 };
 
 } // namespace trelvik::geometrie

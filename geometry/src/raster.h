@@ -4,6 +4,7 @@
 // bit.
 #pragma once
 
+#include "grosse_seiten.h"
 #include "intern.h"
 
 #include <algorithm>
@@ -554,7 +555,7 @@ public:
         // is computed once.
         // As gerade() computes it, for every segment, kept only when neither parallel to an axis
         // nor of zero length: no branch to guess wrong.
-        std::vector<Eintrag> roh(static_cast<std::size_t>(ids));
+        GrosserVektor<Eintrag> roh(static_cast<std::size_t>(ids));
         std::size_t genommen = 0;
         for (Index id = 0; id < ids; ++id) {
             const Punkt pa = a(id), pb = b(id);
@@ -583,7 +584,7 @@ public:
             for (const Eintrag& x : roh)
                 liste[frei[static_cast<std::size_t>(fachVon(x.winkel))]++] = x;
         }
-        std::vector<Eintrag>().swap(roh);
+        GrosserVektor<Eintrag>().swap(roh);
         // Each bin by offset: a few entries by insertion; the many of a direction that recurs
         // (data on a grid) by integer keys, the offset's bits made to sort as it does (the
         // offsets are finite) with the place in the bin below them.
@@ -743,8 +744,8 @@ private:
     double toleranz;
     Index faecher = 1;
     double kehrwert = 1;
-    std::vector<Eintrag> liste;
-    std::vector<std::uint32_t> binAnfang;
+    GrosserVektor<Eintrag> liste;
+    GrosserVektor<std::uint32_t> binAnfang;
 };
 
 } // namespace trelvik::geometrie

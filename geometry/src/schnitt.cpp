@@ -132,7 +132,7 @@ struct Kreuzungen {
 
     // With `doppelt` (per point, whether equal points follow it), the pairs of points (u, v),
     // u < v, where two pairs counted share an end and one of them repeats.
-    const std::vector<char>* doppelt = nullptr;
+    const GrosserVektor<char>* doppelt = nullptr;
     std::vector<std::pair<Index, Index>> gleicheEnden;
 
     // `zahl` pairs that give no point, (p, j) the last of them in loop order.
@@ -147,7 +147,7 @@ struct Kreuzungen {
     }
 
     // What k counted on the line of the points o[0], o[1], ... of this one.
-    void uebernimm(const Kreuzungen& k, const std::vector<std::int32_t>& o) {
+    void uebernimm(const Kreuzungen& k, const GrosserVektor<std::int32_t>& o) {
         const auto original = [&](Index i) { return Index{o[static_cast<std::size_t>(i)]}; };
         if (k.anzahl > 0)
             zaehleOhnePunkt(k.anzahl, original(k.letztesP), original(k.letztesJ));
@@ -601,9 +601,9 @@ bool polygonTestOhneDoppelte(const Punkt* punkte, Index n, int32_t art, Kreuzung
     // Run c holds the points o[c] .. o[c + 1] - 1; the shorter line has one point of each.
     // Whether its coordinates are for the grids the test below decides: the points left out
     // have the same relative coordinates as one kept.
-    std::vector<std::int32_t> o;
-    std::vector<Punkt> kurz;
-    std::vector<char> doppelt;
+    GrosserVektor<std::int32_t> o;
+    GrosserVektor<Punkt> kurz;
+    GrosserVektor<char> doppelt;
     const auto schaetzung = static_cast<std::size_t>(
         static_cast<double>(n) * (1.1 - static_cast<double>(null) / static_cast<double>(probe)) +
         64);

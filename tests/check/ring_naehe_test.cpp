@@ -111,11 +111,12 @@ TEST(RingNaehe, AusschnittFindetWasDerGanzeRingFindet) {
             trelvik::geo::MultiPolygonTest(pa.data(), anzahl(pa), kr[0].data(), pb.data(),
                                            anzahl(pb), kr[1].data(), t, &soll[0], &soll[1]);
         for (int i : {0, 1}) {
-            std::vector<Punkt> p;
-            std::vector<Segmentkreis> k;
+            trelvik::geometrie::GrosserVektor<Punkt> p;
+            trelvik::geometrie::GrosserVektor<Segmentkreis> k;
             if (schneideAus(i == 0 ? pa : pb, bl[i], bl[1 - i], i == 0, p, k)) {
                 ++geschnitten;
-                ring[i] = p, kr[i] = k;
+                ring[i].assign(p.begin(), p.end());
+                kr[i].assign(k.begin(), k.end());
             }
         }
         const int32_t fi = trelvik::geo::MultiPolygonTest(

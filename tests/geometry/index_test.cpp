@@ -1,6 +1,7 @@
 // The indexed routines against the all-pairs reference, bit for bit, in one program: the
 // environment switch picks the path per call.
 #include "geometrie_hilfe.h"
+#include "grosse_seiten.h"
 
 #include <gtest/gtest.h>
 
@@ -589,6 +590,29 @@ TEST(DifferenzOhneSpeicher, IndexOhneSpeicherGibtDieErgebnisseDerPaarschleife) {
     EXPECT_TRUE(bitgleich(Punkt{antwort[3], antwort[4]}, ort));
     EXPECT_EQ(antwort[5], erwartet[2]);
     EXPECT_TRUE(bitgleich(antwort[6], kontakt.x));
+}
+
+// Arrays that grow and shrink across the size from which they get mappings of their own keep
+// their contents, whichever way each block was taken and is given back.
+TEST(GrosseSeiten, WachsenUndSchrumpfenUeberDieGrenze) {
+    std::mt19937 z(5);
+    trelvik::geometrie::GrosserVektor<std::uint64_t> gross;
+    std::vector<std::uint64_t> soll;
+    const std::size_t grenze = trelvik::geometrie::EigeneAbbildung::ab / sizeof(std::uint64_t);
+    for (int schritt = 0; schritt < 40; ++schritt) {
+        const std::size_t n = std::uniform_int_distribution<std::size_t>(0, 3 * grenze)(z);
+        const std::size_t alt = soll.size();
+        soll.resize(n);
+        gross.resize(n);
+        for (std::size_t i = alt; i < n; ++i)
+            soll[i] = gross[i] = z();
+        if (schritt % 3 == 0) {
+            gross.shrink_to_fit();
+            trelvik::geometrie::GrosserVektor<std::uint64_t> kopie = gross;
+            gross.swap(kopie);
+        }
+        ASSERT_TRUE(std::equal(soll.begin(), soll.end(), gross.begin(), gross.end()));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Saaten, Differenz, ::testing::Range(1u, 41u));
