@@ -38,16 +38,22 @@ double schlupf(double betragA, double betragB) {
 
 } // namespace
 
-// A group's box holds its blocks' boxes (minima and maxima only), so a block that touches k
-// lies in a group that does.
+// A group's box holds its blocks' boxes and an upper group's those of its groups (minima and
+// maxima only), so a block that touches k lies in a group and an upper group that do.
 template <class F> void KreisBloecke::fuerBloeckeAn(const Kasten& k, double s, F&& f) const {
-    for (std::size_t g = 0; g < gruppen_.size(); ++g) {
-        if (!beruehren(gruppen_[g], k, s))
+    for (std::size_t o = 0; o < obergruppen_.size(); ++o) {
+        if (!beruehren(obergruppen_[o], k, s))
             continue;
-        for (std::size_t i = g * gruppenLaenge, e = std::min(bloecke_.size(), i + gruppenLaenge);
-             i < e; ++i)
-            if (beruehren(bloecke_[i], k, s))
-                f(i);
+        for (std::size_t g = o * gruppenLaenge, ge = std::min(gruppen_.size(), g + gruppenLaenge);
+             g < ge; ++g) {
+            if (!beruehren(gruppen_[g], k, s))
+                continue;
+            for (std::size_t i = g * gruppenLaenge,
+                             e = std::min(bloecke_.size(), i + gruppenLaenge);
+                 i < e; ++i)
+                if (beruehren(bloecke_[i], k, s))
+                    f(i);
+        }
     }
 }
 
@@ -57,6 +63,7 @@ void KreisBloecke::baue(std::span<const Punkt> punkte, double rand) {
     gebaut_ = true;
     bloecke_.clear();
     gruppen_.clear();
+    obergruppen_.clear();
     betrag_ = 0;
     unsicher_ = false;
     const std::size_t n = kreise();
@@ -99,6 +106,12 @@ void KreisBloecke::baue(std::span<const Punkt> punkte, double rand) {
             gruppen_.push_back(bloecke_[i]);
         else
             nimm(gruppen_.back(), bloecke_[i]);
+    }
+    for (std::size_t g = 0; g < gruppen_.size(); ++g) {
+        if (g % gruppenLaenge == 0)
+            obergruppen_.push_back(gruppen_[g]);
+        else
+            nimm(obergruppen_.back(), gruppen_[g]);
     }
 }
 

@@ -54,7 +54,8 @@ private:
     double rand_ = 0;
     bool gebaut_ = false;
     std::vector<Kasten> bloecke_;
-    std::vector<Kasten> gruppen_; // boxes of gruppenLaenge consecutive blocks
+    std::vector<Kasten> gruppen_;     // boxes of gruppenLaenge consecutive blocks
+    std::vector<Kasten> obergruppen_; // and of gruppenLaenge consecutive groups
     Kasten ganz_{0, 0, 0, 0};
     double betrag_ = 0;
     bool unsicher_ = true; // values the slack below does not cover

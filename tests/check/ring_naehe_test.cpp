@@ -134,7 +134,8 @@ TEST(RingNaehe, AusschnittFindetWasDerGanzeRingFindet) {
         std::uniform_real_distribution<double> w(-1, 1);
         const double radius = saat % 2 == 0 ? 1000 : 250000;
         const Punkt mitte = saat % 3 == 0 ? Punkt{0.5, -0.25} : Punkt{500000.5, 5600000.25};
-        const std::size_t n = (saat % 3 == 1 ? 130 : 2100) + z() % 4000;
+        // Some rings of more than 32 groups of 32 blocks, the blocks found through upper groups.
+        const std::size_t n = (saat % 3 == 1 ? 130 : saat % 5 == 0 ? 66000 : 2100) + z() % 4000;
         std::vector<Punkt> lang;
         for (std::size_t i = 0; i < n; ++i) {
             const double winkel = 6.283185307179586 * static_cast<double>(i) / n;
