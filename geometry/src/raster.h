@@ -532,7 +532,11 @@ private:
 // the directions of the two lines then differ by at most 2 * 9.4e-16 * extent / g. The grids
 // and the runs' tree name every pair up to twice their slack apart, so with g above that,
 // a direction window of 1e-14 * extent / slack (ten times the bound) and an offset window of
-// twice that times the extent hold every such pair.
+// twice that times the extent hold every such pair. The offset is measured along the diamond
+// |dx| + |dy| = 1 as the direction is (one division for both, no square root): the
+// perpendicular distance times c = |d| / (|dx| + |dy|), between 1 / sqrt 2 and 1, which moves
+// by at most sqrt 2 times the angle. For offsets up to sqrt 2 (times the extent) that adds at
+// most twice the direction window: the offset window is four times it.
 //
 // Two segments that are both parallel to the same axis never need the list: with d1y = 0 (or
 // d1x = 0) one product of the orientation test is an exact zero and the other keeps its
@@ -549,7 +553,7 @@ public:
     Geradenliste(Index ids, A&& a, B&& b, double ausdehnung, double schlupf)
         : massstab(ausdehnung > 0 ? 1 / ausdehnung : 1),
           fenster(std::min(feinsteBreite, 1e-14 * ausdehnung / schlupf) + rundung),
-          toleranz((2 * fenster * ausdehnung + spielraum(ausdehnung)) * massstab * (1 + 1e-9) +
+          toleranz((4 * fenster * ausdehnung + spielraum(ausdehnung)) * massstab * (1 + 1e-9) +
                    rundung) {
         // The lines in the order of the segments, then by counting into their bins: each line
         // is computed once.
@@ -561,9 +565,10 @@ public:
             const Punkt pa = a(id), pb = b(id);
             const double vorzeichen = pb.y < pa.y ? -1.0 : 1.0;
             const double dx = (pb.x - pa.x) * vorzeichen, dy = (pb.y - pa.y) * vorzeichen;
-            const double steigung = dy / (std::fabs(dx) + dy);
+            const double kehr = 1 / (std::fabs(dx) + dy);
+            const double steigung = dy * kehr;
             const double w = dx >= 0 ? steigung : periode - steigung;
-            const double rho = (pa.x * dy - pa.y * dx) / std::sqrt(dx * dx + dy * dy) * massstab;
+            const double rho = (pa.x * dy - pa.y * dx) * kehr * massstab;
             roh[genommen] = w >= periode ? eintrag(0.0, -rho, id) : eintrag(w, rho, id);
             genommen += (pa.x != pb.x) & (pa.y != pb.y);
         }
@@ -696,9 +701,9 @@ private:
         return bis(fachVon(std::min(wBis, periode))) > von(fachVon(wVon));
     }
     std::size_t bis(Index fach) const { return binAnfang[static_cast<std::size_t>(fach) + 1]; }
-    // Direction in [0, periode) and signed distance of the line from the origin, divided by
-    // the extent; none for a zero-length segment (its orientation tests cannot go wrong that
-    // way).
+    // Direction in [0, periode) and signed distance of the line from the origin along the
+    // diamond, divided by the extent; none for a zero-length segment (its orientation tests
+    // cannot go wrong that way).
     std::optional<std::pair<double, double>> gerade(Punkt a, Punkt b) const {
         double dx = b.x - a.x;
         double dy = b.y - a.y;
@@ -708,9 +713,10 @@ private:
             dx = -dx;
             dy = -dy;
         }
-        const double steigung = dy / (std::fabs(dx) + dy);
+        const double kehr = 1 / (std::fabs(dx) + dy);
+        const double steigung = dy * kehr;
         const double w = dx >= 0 ? steigung : periode - steigung;
-        const double rho = (a.x * dy - a.y * dx) / std::sqrt(dx * dx + dy * dy) * massstab;
+        const double rho = (a.x * dy - a.y * dx) * kehr * massstab;
         if (w >= periode)
             return std::pair{0.0, -rho}; // rounded up to -x: the same line as +x
         return std::pair{w, rho};
