@@ -509,12 +509,11 @@ private:
             b.schnitte.push_back(f);
         }
 
-        double umfang = 0, kuerzeste = 0;
         if (halt())
             return;
-        double a = geo::areaBerechnen(teil.data(), letzter, &umfang, &kuerzeste);
-        if (!e_.polygon)
-            a = 2 * e_.minFlaeche;
+        // A line has no area to test: it never comes out too small.
+        const double a = e_.polygon ? geo::areaBerechnen(teil.data(), letzter, nullptr, nullptr)
+                                    : 2 * e_.minFlaeche;
         Punkt stelle{0, 0};
         if (halt())
             return;

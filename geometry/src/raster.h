@@ -91,6 +91,15 @@ inline bool handlich(double c) {
     const double b = std::fabs(c);
     return b < 1e150 && (b == 0 || b > 1e-100);
 }
+// The same for points von..bis-1, without their box.
+inline bool handlich(const Punkt* p, Index von, Index bis) {
+    bool alle = true;
+    for (Index i = von; i < bis; ++i) {
+        const double x = std::fabs(p[i].x), y = std::fabs(p[i].y);
+        alle &= (x < 1e150) & ((x == 0) | (x > 1e-100)) & (y < 1e150) & ((y == 0) | (y > 1e-100));
+    }
+    return alle;
+}
 inline bool handlich(const Punkt* p, Index von, Index bis, Rahmen& r) {
     // Blocks without a branch per point, so that the compiler can vectorise them.
     constexpr Index block = 64;

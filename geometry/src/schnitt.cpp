@@ -635,7 +635,7 @@ bool polygonTestOhneDoppelte(const Punkt* punkte, Index n, int32_t art, Kreuzung
         kk.doppelt = &doppelt;
         if (nimmIndex(m, 64))
             return polygonTestIndex(kurz.data(), m, artKurz, kk);
-        if (Rahmen r; !handlich(kurz.data(), 0, m + 1, r))
+        if (!handlich(kurz.data(), 0, m + 1))
             return false; // as the index asks
         kk = polygonTestAllePaare(kurz.data(), m, artKurz, kk.frisch());
         return true;
