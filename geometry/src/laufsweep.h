@@ -118,7 +118,7 @@ private:
     // that come near is named by the one cell that holds the lower left corner of their
     // overlap, the upper sides of both taken `abstand` further. Nothing (and nothing named)
     // when the boxes would fill too many cells, as when a few of them are far larger than the
-    // rest: the sweep takes those.
+    // rest, or crowd a few cells: the sweep takes those.
     template <class F>
     std::optional<bool> imRaster(double abstand, double hoechstens, F& f, bool nachbarn) const {
         const std::size_t m = kaesten.size();
@@ -176,12 +176,17 @@ private:
                         inhalt[frei[y * nx + x]++] = static_cast<std::uint32_t>(i);
             }
         }
-        double paare = 0, arbeit = 0;
+        // Many boxes in a few cells (long thin boxes across a line's extent make the cells
+        // large): the sweep, before any pair is named.
+        double arbeit = 0;
+        for (std::size_t z = 0; z + 1 < start.size(); ++z)
+            arbeit += static_cast<double>(start[z + 1] - start[z]) *
+                      static_cast<double>(start[z + 1] - start[z]);
+        if (arbeit > 64 * mm + 4096)
+            return std::nullopt;
+        double paare = 0;
         for (std::size_t z = 0; z + 1 < start.size(); ++z) {
             const std::size_t von = start[z], bis = start[z + 1];
-            arbeit += static_cast<double>((bis - von) * (bis - von));
-            if (arbeit > 64 * mm + 4096)
-                return false;
             for (std::size_t u = von; u < bis; ++u) {
                 const std::uint32_t a = inhalt[u];
                 const Rahmen& ka = kaesten[a];
