@@ -23,11 +23,15 @@ extern "C" TRELVIK_API double areaBerechnen(const Punkt* punkte, int32_t letzter
         double summeUmfang = 0;
         double kurz = 0;
         double summe = 0;
+        // Relative to the first point: keeps the products small for large coordinates.
+        const auto beitrag = [&](Index i) {
+            return (punkte[i - 1].x - p0.x) * (punkte[i].y - p0.y) -
+                   (punkte[i].x - p0.x) * (punkte[i - 1].y - p0.y);
+        };
         if (umfang == nullptr && kuerzeste == nullptr) {
             // Only the area is asked for: the same sum without a square root per segment.
             for (Index i = 1; i <= n; ++i)
-                summe += (punkte[i - 1].x - p0.x) * (punkte[i].y - p0.y) -
-                         (punkte[i].x - p0.x) * (punkte[i - 1].y - p0.y);
+                summe += beitrag(i);
             return summe / 2;
         }
         for (Index i = 1; i <= n; ++i) {
@@ -35,9 +39,7 @@ extern "C" TRELVIK_API double areaBerechnen(const Punkt* punkte, int32_t letzter
             summeUmfang += laenge;
             if (i == 1 || laenge < kurz)
                 kurz = laenge;
-            // Relative to the first point: keeps the products small for large coordinates.
-            summe += (punkte[i - 1].x - p0.x) * (punkte[i].y - p0.y) -
-                     (punkte[i].x - p0.x) * (punkte[i - 1].y - p0.y);
+            summe += beitrag(i);
         }
         setze(umfang, summeUmfang);
         setze(kuerzeste, kurz);

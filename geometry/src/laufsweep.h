@@ -163,6 +163,13 @@ private:
                 for (std::size_t x = x0; x <= x1; ++x)
                     ++start[y * nx + x + 1];
         }
+        // Many boxes in a few cells (long thin boxes across a line's extent make the cells
+        // large): the sweep, before any pair is named.
+        double arbeit = 0;
+        for (std::size_t z = 1; z < start.size(); ++z)
+            arbeit += static_cast<double>(start[z]) * static_cast<double>(start[z]);
+        if (arbeit > 64 * mm + 4096)
+            return std::nullopt;
         for (std::size_t z = 1; z < start.size(); ++z)
             start[z] += start[z - 1];
         GrosserVektor<std::uint32_t> inhalt(eintraege);
@@ -176,14 +183,7 @@ private:
                         inhalt[frei[y * nx + x]++] = static_cast<std::uint32_t>(i);
             }
         }
-        // Many boxes in a few cells (long thin boxes across a line's extent make the cells
-        // large): the sweep, before any pair is named.
-        double arbeit = 0;
-        for (std::size_t z = 0; z + 1 < start.size(); ++z)
-            arbeit += static_cast<double>(start[z + 1] - start[z]) *
-                      static_cast<double>(start[z + 1] - start[z]);
-        if (arbeit > 64 * mm + 4096)
-            return std::nullopt;
+        // A cell holds its boxes in ascending order: a < b below.
         double paare = 0;
         for (std::size_t z = 0; z + 1 < start.size(); ++z) {
             const std::size_t von = start[z], bis = start[z + 1];
@@ -202,11 +202,11 @@ private:
                             zeile(std::max(ka.yMin, kb.yMin)) * nx !=
                         z)
                         continue; // named in another cell
-                    if (!nachbarn && (b == a + 1 || a == b + 1))
+                    if (!nachbarn && b == a + 1)
                         continue;
                     if (++paare > hoechstens)
                         return false;
-                    f(static_cast<Index>(std::min(a, b)), static_cast<Index>(std::max(a, b)));
+                    f(static_cast<Index>(a), static_cast<Index>(b));
                 }
             }
         }

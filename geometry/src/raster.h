@@ -91,7 +91,8 @@ inline bool handlich(double c) {
     const double b = std::fabs(c);
     return b < 1e150 && (b == 0 || b > 1e-100);
 }
-// The same for points von..bis-1, without their box.
+// The same for points von..bis-1, without a branch per point (so that the compiler can
+// vectorise it).
 inline bool handlich(const Punkt* p, Index von, Index bis) {
     bool alle = true;
     for (Index i = von; i < bis; ++i) {
@@ -101,16 +102,10 @@ inline bool handlich(const Punkt* p, Index von, Index bis) {
     return alle;
 }
 inline bool handlich(const Punkt* p, Index von, Index bis, Rahmen& r) {
-    // Blocks without a branch per point, so that the compiler can vectorise them.
+    // In blocks, each point's box taken once its block passes.
     constexpr Index block = 64;
     for (Index anfang = von; anfang < bis; anfang += block) {
-        bool alle = true;
-        for (Index i = anfang, e = std::min(bis, anfang + block); i < e; ++i) {
-            const double x = std::fabs(p[i].x), y = std::fabs(p[i].y);
-            alle &=
-                (x < 1e150) & ((x == 0) | (x > 1e-100)) & (y < 1e150) & ((y == 0) | (y > 1e-100));
-        }
-        if (!alle)
+        if (!handlich(p, anfang, std::min(bis, anfang + block)))
             return false;
         for (Index i = anfang, e = std::min(bis, anfang + block); i < e; ++i)
             r.nimm(p[i]);
