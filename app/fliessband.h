@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
-#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -23,9 +22,6 @@ inline unsigned arbeiterZahl(unsigned jobs) {
         return jobs;
     return std::max(1u, std::thread::hardware_concurrency());
 }
-
-// A batch of this weight (points, say) or more frees much memory after its work.
-inline constexpr std::size_t schwererStapel = 100000;
 
 // How often the calling thread looks up from waiting (for a cancel, for the display).
 inline constexpr std::chrono::milliseconds fliessbandTakt{100};
@@ -81,10 +77,6 @@ void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten, Ueberne
                     break;
                 }
             }
-            // What a heavy batch freed goes back to the system: the allocator would keep it in
-            // this thread's arena, where only this thread's next records could use it.
-            if (s->gewicht >= schwererStapel)
-                malloc_trim(0);
             {
                 std::lock_guard sperre(mutex);
                 s->fertig = true;

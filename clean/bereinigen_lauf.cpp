@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <malloc.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,8 +88,7 @@ private:
     void schreibeBereinigt(SatzArbeit& s);
     void kopierePunktSatz(std::int32_t i);
     template <class Anhaengen> void schreibeSatz(std::int32_t i, const Anhaengen& anhaengen);
-    bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur,
-                       const std::atomic<bool>& stopp) const;
+    bool bearbeiteTeil(std::vector<Punkt>& pts, ZMSpur* spur, const std::atomic<bool>& stopp) const;
     BereinigungsErgebnis schliesseAb();
     bool stelleZielHin();
     void entferneZiel();
@@ -184,8 +184,8 @@ void Lauf::entferneZiel() {
 bool Lauf::bereite() {
     // The companions this run writes or replaces; a read-only one stops it before anything is
     // written, with the message of the write test.
-    for (const std::string& pfad : {T, B + "dbf", B + "shx", B + "sbn", B + "sbx", B + "cpg",
-                                    B + "prj", B + "dbfx"}) {
+    for (const std::string& pfad :
+         {T, B + "dbf", B + "shx", B + "sbn", B + "sbx", B + "cpg", B + "prj", B + "dbfx"}) {
         if (!checkReadOnly(pfad, true, melden_)) {
             erg.grund = "Datei/Verzeichnis ist schreibgeschützt.";
             return false;
@@ -433,7 +433,8 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     }
     // Parts are cleaned on worker threads; the target is written here, in record order.
     std::int32_t naechster = 0;
-    std::string nichtGelesen; // the first record that cannot be read; counts once all before it are done
+    std::string
+        nichtGelesen; // the first record that cannot be read; counts once all before it are done
     imFliessband<SatzArbeit>(
         arbeiterZahl(opt.jobs),
         [&](SatzArbeit& s) {
@@ -448,7 +449,21 @@ BereinigungsErgebnis Lauf::fuehreAus() {
             s.i = naechster++;
             return s.punkte.zeilen() + 1;
         },
-        [&](SatzArbeit& s, const std::atomic<bool>& stopp) { s.fertig = bereinigeSatz(s, stopp); },
+        [&](SatzArbeit& s, const std::atomic<bool>& stopp) {
+            const std::size_t gewicht = s.punkte.zeilen();
+            s.fertig = bereinigeSatz(s, stopp);
+            // The passes work in vectors from the allocator, which keeps what they free in this
+            // thread's arena, where only this thread's next records could use it. After many
+            // points it goes back to the system. (The check needs no such step: its large
+            // arrays have mappings of their own, and trimming costs a system call per free
+            // stretch.)
+            thread_local std::size_t seitFreigabe = 0;
+            seitFreigabe += gewicht;
+            if (seitFreigabe >= 100000) {
+                seitFreigabe = 0;
+                malloc_trim(0);
+            }
+        },
         [&](SatzArbeit& s) {
             if (abbruch() || !s.fertig)
                 return false;
