@@ -2,8 +2,6 @@
 #include "cli/befehle.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <exception>
 #include <iostream>
 
@@ -12,21 +10,6 @@ namespace trelvik::cli {
 std::vector<Befehl>& befehle() {
     static std::vector<Befehl> alle;
     return alle;
-}
-
-int scheitern(const std::string& grund) {
-    std::cerr << "trelvik-cli: " << grund << '\n';
-    return fehler;
-}
-
-bool ganzeZahl(const std::string& text, long von, long bis, long& wert) {
-    char* ende = nullptr;
-    errno = 0;
-    const long gelesen = std::strtol(text.c_str(), &ende, 10);
-    if (ende == text.c_str() || *ende != '\0' || errno != 0 || gelesen < von || gelesen > bis)
-        return false;
-    wert = gelesen;
-    return true;
 }
 
 bool jobsWert(const Argumente& argumente, std::size_t& i, unsigned& jobs) {

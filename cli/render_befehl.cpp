@@ -1,4 +1,5 @@
 // trelvik-cli render: every record of a file set painted into a PNG, the whole file in view.
+// A module of its own (see render_laden.cpp): only this command needs Qt.
 #include "cli/befehle.h"
 #include "shape/vun_interface.h"
 #include "view/qt/qt_flaeche.h"
@@ -121,12 +122,12 @@ int zeichneBefehl(const Argumente& argumente) {
     return erfolg;
 }
 
-const BefehlEintrag zeichnen_({"render",
-                               "render FILE.shp OUT.png [--size WxH] [--label-field N] "
-                               "[--outline] [--alpha A] [--fill COLOUR] [--line COLOUR]",
-                               "paints every record into a PNG with the whole file in view",
-                               zeichneBefehl});
-
 } // namespace
 
 } // namespace trelvik::cli
+
+// The module's one entry, found by name when the command is run.
+extern "C" __attribute__((visibility("default"))) int
+trelvikZeichneBefehl(const trelvik::cli::Argumente& argumente) {
+    return trelvik::cli::zeichneBefehl(argumente);
+}

@@ -48,6 +48,13 @@ if [ "$status" -gt 1 ]; then
     scheitern "trelvik-cli check $probe ended with status $status"
 fi
 
+# render loads its drawing module from the library folder, through the same RUNPATH.
+als_benutzer "$cli" render "$probe" "$platz/bild.png" >/dev/null 2>"$platz/fehler.txt" || {
+    cat "$platz/fehler.txt" >&2
+    scheitern "trelvik-cli render $probe failed"
+}
+[ -s "$platz/bild.png" ] || scheitern "trelvik-cli render wrote no picture"
+
 benutzer_liste=$platz/heim/.config/trelvik/Attribute.txt
 vorgabe=$wurzel/usr/share/trelvik/Attribute.txt
 [ -f "$vorgabe" ] || scheitern "the package has no default Attribute.txt"
