@@ -51,7 +51,7 @@ struct SatzArbeit {
 
 Punktfeld alsPunktfeld(const Satz& s, bool mitZM) {
     Punktfeld p;
-    p.groesseAendern(s.punkte.size(), mitZM ? 4 : 2);
+    p.groesseAendernOhneWerte(s.punkte.size(), mitZM ? 4 : 2); // every element is set below
     for (std::size_t i = 0; i < s.punkte.size(); ++i) {
         p(i, 0) = s.punkte[i].x;
         p(i, 1) = s.punkte[i].y;
@@ -305,10 +305,21 @@ bool Lauf::bereinigeSatz(SatzArbeit& s, const std::atomic<bool>& stopp) const {
             continue;
         }
         satz.starts.push_back(static_cast<std::int32_t>(satz.punkte.size()));
+        if (satz.punkte.empty() && t + 1 == s.ringe) {
+            // The one part kept of a record (a ring of a million points, say) is not copied.
+            satz.punkte = std::move(pts);
+            if (mitZM)
+                satz.zm = std::move(spur->zm);
+            continue;
+        }
+        if (satz.punkte.empty())
+            satz.punkte.reserve(s.punkte.zeilen()); // the passes seldom add points
         satz.punkte.insert(satz.punkte.end(), pts.begin(), pts.end());
         if (mitZM)
             satz.zm.insert(satz.zm.end(), spur->zm.begin(), spur->zm.end());
     }
+    // The source's points are in `satz` now, as far as they are kept.
+    s.punkte = Punktfeld();
     if (!satz.starts.empty() && opt.ringeAnpassen)
         ringeAnpassen(satz.punkte, satz.starts, D, polygon, mitZM ? &satz.zm : nullptr);
     return !stopp;
@@ -324,6 +335,8 @@ void Lauf::schreibeBereinigt(SatzArbeit& s) {
         return;
     }
     Punktfeld feld = alsPunktfeld(s.satz, mitZM);
+    std::vector<Punkt>().swap(s.satz.punkte); // in `feld` now: a large record is held once
+    std::vector<ZM>().swap(s.satz.zm);
     schreibeSatz(s.i, [&](const std::string& id) {
         return ziel.Shape_AppendRing(feld, {id}, s.satz.starts);
     });

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace trelvik {
 
@@ -248,8 +248,9 @@ void VunInterface::oeffneZumSchreiben() {
     }
 }
 
-std::vector<std::uint8_t> VunInterface::satzInhalt(
-    std::int32_t typ, const Punktfeld& punkte, const std::vector<std::int32_t>& teilStarts) const {
+std::vector<std::uint8_t>
+VunInterface::satzInhalt(std::int32_t typ, const Punktfeld& punkte,
+                         const std::vector<std::int32_t>& teilStarts) const {
     if (punkte.eindimensional() || punkte.zeilen() == 0)
         throw std::runtime_error("a record needs a two-dimensional point array with points");
     if (punkte.spalten() < benoetigteSpalten(typ))
@@ -275,7 +276,12 @@ std::vector<std::uint8_t> VunInterface::satzInhalt(
             haengeLe64(b, punkte(i, spalte));
     };
 
+    // The exact length up front: a record of millions of points is built once, not grown.
+    const std::size_t starts = istMultipunkt(typ) || istPunkt(typ) ? 0 : teilStarts.size();
     Bytes b;
+    b.reserve(4 + (istPunkt(typ) ? 32
+                                 : 32 + 8 + 4 * starts + 16 * n + (mitZ ? 16 + 8 * n : 0) +
+                                       (mitM ? 16 + 8 * n : 0)));
     haengeLe32(b, typ);
     if (istPunkt(typ)) {
         haengeLe64(b, punkte(0, 0));
@@ -363,17 +369,16 @@ void VunInterface::haengeSatzAn(const std::vector<std::uint8_t>& inhalt) {
     const auto woerter = static_cast<std::int32_t>(inhalt.size() / 2);
     const auto satzNummer = static_cast<std::int32_t>((K - Dateikopf::laenge) / 8 + 1);
 
-    Bytes satz;
-    satz.reserve(8 + inhalt.size());
-    be32(satz, satzNummer);
-    be32(satz, woerter);
-    satz.insert(satz.end(), inhalt.begin(), inhalt.end());
+    Bytes satzKopf;
+    be32(satzKopf, satzNummer);
+    be32(satzKopf, woerter);
     Bytes eintrag;
     be32(eintrag, static_cast<std::int32_t>(L / 2));
     be32(eintrag, woerter);
 
     verwirfLesepuffer();
-    shpNummer.schreibeAb(L, satz);
+    shpNummer.schreibeAb(L, satzKopf);
+    shpNummer.schreibeAb(L + 8, inhalt); // not copied behind its header: it may be large
     shxNummer.schreibeAb(K, eintrag);
     shpLaenge_ = neuL;
     if (index_.size() == K)
@@ -470,7 +475,9 @@ bool VunInterface::Shape_AppendRing(Punktfeld& punkte, const std::vector<std::st
     });
 }
 
-bool VunInterface::Shape_AppendNull() { return Shape_AppendNull({std::string()}); }
+bool VunInterface::Shape_AppendNull() {
+    return Shape_AppendNull({std::string()});
+}
 
 bool VunInterface::Shape_AppendNull(const std::vector<std::string>& wname) {
     return guard(false, [&] {
