@@ -188,7 +188,10 @@ done
 rm -rf bereinigt && mkdir bereinigt
 sauber=$(miss "$cli" clean dcw.shp bereinigt/dcw.shp --simplify --remove-points --remove-small-areas --adapt-rings)
 echo >> "$tabelle"
-echo "Clean of dcw with all four options: ${sauber%% *} s." >> "$tabelle"
+case "$sauber" in
+    ">"*) echo "Clean of dcw with all four options: ${sauber} s (did not finish)." ;;
+    *) echo "Clean of dcw with all four options: ${sauber%% *} s, peak $(echo "${sauber#* }" | awk '{ printf "%.0f", $1 / 1024 }') MiB." ;;
+esac >> "$tabelle"
 echo "Machine: $(nproc) cores, $(uname -m), load average $(cut -d' ' -f1 /proc/loadavg) at the end; limit $grenze s. Ours (indexed) and GEOS: medians of $runden runs in turn, the ratio the median of the pairs' ratios; every other column one run." >> "$tabelle"
 
 readme="$quelle/bench/README.md"
