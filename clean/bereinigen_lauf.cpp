@@ -446,8 +446,8 @@ BereinigungsErgebnis Lauf::fuehreAus() {
     }
     // Parts are cleaned on worker threads; the target is written here, in record order.
     std::int32_t naechster = 0;
-    std::string
-        nichtGelesen; // the first record that cannot be read; counts once all before it are done
+    // The first record that cannot be read; counts once all before it are done.
+    std::string nichtGelesen;
     imFliessband<SatzArbeit>(
         arbeiterZahl(opt.jobs),
         [&](SatzArbeit& s) {
