@@ -50,8 +50,15 @@ bool endetAuf(const std::string& s, const char* endung) {
 
 std::vector<Befund> befundeDesSatzes(const GeometriePruefung& p, const SatzBefund& b,
                                      const Punktfeld& punkte,
-                                     const std::vector<std::int32_t>& teilStart) {
+                                     const std::vector<std::int32_t>& teilStart, bool mitTexten) {
     std::vector<Befund> alle;
+    alle.reserve(b.flaechen.size() * 2 + b.schnitte.size() + b.ringe.size() * 4 + 1);
+    const auto zeile = [&](Befundzeile art) {
+        return mitTexten ? befundZeileText(p, b, art) : std::string();
+    };
+    const auto eintrag = [&](const Fundstelle& s) {
+        return mitTexten ? eintragText(s) : std::string();
+    };
     const std::int32_t n = teilStart.empty() ? 0 : static_cast<std::int32_t>(teilStart.size() - 1);
     const auto punkt = [&](std::int32_t k, Punkt& ort) {
         if (k < 0 || static_cast<std::size_t>(k) >= punkte.zeilen() || punkte.spalten() < 2)
@@ -74,7 +81,7 @@ std::vector<Befund> befundeDesSatzes(const GeometriePruefung& p, const SatzBefun
     };
 
     if (b.zuWenigPunkte) {
-        const std::string text = befundZeileText(p, b, Befundzeile::ZuWenigPunkte);
+        const std::string text = zeile(Befundzeile::ZuWenigPunkte);
         const std::size_t vorher = alle.size();
         for (std::int32_t i = 1; i <= n; ++i)
             if (teilPunkte(i) < 2)
@@ -84,15 +91,15 @@ std::vector<Befund> befundeDesSatzes(const GeometriePruefung& p, const SatzBefun
             alle.push_back(neu(0, "zu_wenig_punkte", text));
     }
     if (b.punktanzahlZuKlein) {
-        const std::string text = befundZeileText(p, b, Befundzeile::Punktanzahl);
+        const std::string text = zeile(Befundzeile::Punktanzahl);
         for (std::int32_t i = 1; i <= n; ++i)
             if (teilPunkte(i) == 2)
                 alle.push_back(neu(i, "punktanzahl", text));
     }
     if (b.typFalsch)
-        alle.push_back(neu(n > 0 ? 1 : 0, "typ", befundZeileText(p, b, Befundzeile::Typ)));
+        alle.push_back(neu(n > 0 ? 1 : 0, "typ", zeile(Befundzeile::Typ)));
     for (const Fundstelle& s : b.flaechen) {
-        const std::string text = eintragText(s);
+        const std::string text = eintrag(s);
         const auto stelle = [&](const char* art, double wert) {
             Befund f = neu(s.teil, art, text);
             f.hatOrt = true;
@@ -107,15 +114,16 @@ std::vector<Befund> befundeDesSatzes(const GeometriePruefung& p, const SatzBefun
             stelle("abstand", s.abstand * 100);
     }
     for (const Fundstelle& s : b.schnitte) {
-        Befund f = neu(s.teil, "schneidet", eintragText(s));
+        Befund f = neu(s.teil, "schneidet", eintrag(s));
         f.hatOrt = true;
         f.ort = s.ort;
         alle.push_back(f);
     }
     // A ring point names one place on each ring; both are findings of each kind it has.
     for (const Fundstelle& s : b.ringe) {
-        const std::string text = eintragText(s);
-        for (const auto& [bit, art] : {std::pair{1, "ringe_nah"}, std::pair{2, "ringe_schneiden"}}) {
+        const std::string text = eintrag(s);
+        for (const auto& [bit, art] :
+             {std::pair{1, "ringe_nah"}, std::pair{2, "ringe_schneiden"}}) {
             if ((s.ringFlags & bit) == 0)
                 continue;
             Befund a = neu(s.teil, art, text);
@@ -133,22 +141,24 @@ std::vector<Befund> befundeDesSatzes(const GeometriePruefung& p, const SatzBefun
 
 struct BefundDatei::Zustand {
     bool shape = false;
-    std::string ziel;       // the target's path as given
-    std::string zielBasis;  // target without its extension, ending in the point
+    std::string ziel;      // the target's path as given
+    std::string zielBasis; // target without its extension, ending in the point
     std::string quelle;
     std::unique_ptr<Dateisatz> satz; // before vun: the table is closed before its files go
     // CSV
     std::FILE* csv = nullptr;
     std::string csvTemp;
     // shapefile
-    std::string tempBasis;  // ending in the point
+    std::string tempBasis; // ending in the point
     VunInterface vun;
     bool vunOffen = false;
 };
 
 BefundDatei::BefundDatei() = default;
 
-BefundDatei::~BefundDatei() { verwerfe(); }
+BefundDatei::~BefundDatei() {
+    verwerfe();
+}
 
 void BefundDatei::verwerfe() {
     if (!z_)

@@ -25,9 +25,12 @@ struct Befund {
 
 // The findings of one checked record, in the order of the report's lines. `punkte` and
 // `teilStart` are the record's geometry as the check read it (part starts, then the count).
+// Without `mitTexten` every text stays empty (for counting: a record of a coastline may have
+// thousands of findings, each a formatted line).
 std::vector<Befund> befundeDesSatzes(const GeometriePruefung& pruefung, const SatzBefund& befund,
                                      const Punktfeld& punkte,
-                                     const std::vector<std::int32_t>& teilStart);
+                                     const std::vector<std::int32_t>& teilStart,
+                                     bool mitTexten = true);
 
 // Writes findings into a file set under a temporary name in the target's folder; only
 // `abschliessen` gives it the target's name. Destroyed unfinished, it leaves nothing behind.

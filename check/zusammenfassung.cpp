@@ -28,7 +28,7 @@ void BefundZaehler::satzGeprueft(const GeometriePruefung& pruefung, const SatzBe
                                  const Punktfeld& punkte,
                                  const std::vector<std::int32_t>& teilStart) {
     WeiterleitendeAnzeige::satzGeprueft(pruefung, befund, punkte, teilStart);
-    for (const Befund& f : befundeDesSatzes(pruefung, befund, punkte, teilStart)) {
+    for (const Befund& f : befundeDesSatzes(pruefung, befund, punkte, teilStart, false)) {
         const auto art = std::find_if(befundArten.begin(), befundArten.end(),
                                       [&](const char* a) { return f.art == a; });
         if (art != befundArten.end())
