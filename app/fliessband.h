@@ -23,14 +23,18 @@ inline unsigned arbeiterZahl(unsigned jobs) {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// The weight of a batch unless a run asks for another.
+inline constexpr std::size_t stapelVorgabe = 20000;
+
 // How often the calling thread looks up from waiting (for a cancel, for the display).
 inline constexpr std::chrono::milliseconds fliessbandTakt{100};
 
 // Runs the records through `arbeiter` threads while the calling thread reads and merges.
 // Records travel in batches of about `stapelGewicht` (small records together, so that handing
 // them over costs little against their work); at most 2 * arbeiter + 2 batches are in flight,
-// or more while their weight stays below twice that of the heaviest record so far (one slow
-// record then does not hold up the others), so memory is bounded by them, not by the file.
+// or more while their weight stays below `vorlauf` times that of the heaviest record so far
+// (one slow record then does not hold up the others), so memory is bounded by them, not by the
+// file. A run whose records take much memory in their work lowers `vorlauf` to 1.
 // - lesen(Satz&) -> std::size_t: fills the next record on the calling thread and returns its
 //   weight (its points, say; at least 1), 0 when there is none.
 // - arbeiten(Satz&, const std::atomic<bool>& stopp): on a worker; once `stopp` is set the
@@ -41,7 +45,8 @@ inline constexpr std::chrono::milliseconds fliessbandTakt{100};
 // What a worker throws is thrown here when its record is next in order.
 template <class Satz, class Lesen, class Arbeiten, class Uebernehmen, class Warten>
 void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten, Uebernehmen&& uebernehmen,
-                  Warten&& warten, std::size_t stapelGewicht = 20000) {
+                  Warten&& warten, std::size_t stapelGewicht = stapelVorgabe,
+                  std::size_t vorlauf = 2) {
     struct Stapel {
         std::vector<std::unique_ptr<Satz>> saetze;
         std::size_t gewicht = 0;
@@ -113,7 +118,7 @@ void imFliessband(unsigned arbeiter, Lesen&& lesen, Arbeiten&& arbeiten, Ueberne
     std::size_t gewichtImFlug = 0;
     std::size_t schwerster = 0;
     for (;;) {
-        while (!gelesen && (imFlug.size() < fenster || gewichtImFlug < 2 * schwerster)) {
+        while (!gelesen && (imFlug.size() < fenster || gewichtImFlug < vorlauf * schwerster)) {
             auto s = std::make_unique<Stapel>();
             while (s->gewicht < stapelGewicht && !gelesen) {
                 auto satz = std::make_unique<Satz>();

@@ -486,7 +486,10 @@ BereinigungsErgebnis Lauf::fuehreAus() {
                 fortschritt_(s.i + 1, alle);
             return true;
         },
-        [&](const SatzArbeit&) { return !abbruch(); });
+        [&](const SatzArbeit&) { return !abbruch(); },
+        // A record in work holds its points three or four times over: while a heavy one is in
+        // work, no more than its weight is read ahead beside it.
+        stapelVorgabe, 1);
     if (lesefehler.empty())
         lesefehler = nichtGelesen;
     return schliesseAb();

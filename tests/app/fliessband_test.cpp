@@ -32,5 +32,40 @@ TEST(Fliessband, LangsamerSchwererSatzHaeltDieAnderenNichtAuf) {
     EXPECT_TRUE(erreicht);
 }
 
+TEST(Fliessband, VorlaufBegrenztWasNebenDemSchwerenGelesenWird) {
+    // While heavy record 0 is in work, `vorlauf` 2 reads the light ones behind it far beyond the
+    // window of 2 * 2 + 2 batches; 1 reads no more than the window.
+    for (const std::size_t vorlauf : {std::size_t{1}, std::size_t{2}}) {
+        std::mutex m;
+        std::condition_variable cv;
+        int gelesen = 0, beimSchweren = 0;
+        imFliessband<int>(
+            2,
+            [&](int& s) {
+                std::lock_guard sperre(m);
+                if (gelesen == 60)
+                    return 0u;
+                s = gelesen++;
+                cv.notify_all();
+                return s == 0 ? 10000u : 100u;
+            },
+            [&](int& s, const std::atomic<bool>&) {
+                if (s != 0)
+                    return;
+                std::unique_lock sperre(m);
+                if (vorlauf == 1)
+                    cv.wait_for(sperre, std::chrono::milliseconds(200), [] { return false; });
+                else
+                    cv.wait_for(sperre, std::chrono::seconds(20), [&] { return gelesen > 6; });
+                beimSchweren = gelesen;
+            },
+            [](int&) { return true; }, [](const int&) { return true; }, 100, vorlauf);
+        if (vorlauf == 1)
+            EXPECT_LE(beimSchweren, 6);
+        else
+            EXPECT_GT(beimSchweren, 6);
+    }
+}
+
 } // namespace
 } // namespace trelvik
