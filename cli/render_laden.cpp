@@ -1,9 +1,9 @@
 // trelvik-cli render, loaded when it is run: the drawing needs Qt, whose libraries take longer
 // to load than a small file takes to check, so the other commands start without them.
+#include "app/dateien.h"
 #include "cli/befehle.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -15,14 +15,10 @@ constexpr const char* modulName = "libtrelvik-render.so";
 
 // Beside the program (the build), else where its RUNPATH leads (the installed library folder).
 void* oeffneModul(std::string& grund) {
-    char pfad[4096];
-    const ssize_t laenge = ::readlink("/proc/self/exe", pfad, sizeof pfad - 1);
-    if (laenge > 0) {
-        std::string ordner(pfad, static_cast<std::size_t>(laenge));
-        ordner.erase(ordner.rfind('/') + 1);
+    // Never from the working folder, which programmOrdner names when it cannot tell.
+    if (const std::string ordner = programmOrdner(); ordner != "./")
         if (void* h = ::dlopen((ordner + modulName).c_str(), RTLD_NOW | RTLD_LOCAL))
             return h;
-    }
     if (void* h = ::dlopen(modulName, RTLD_NOW | RTLD_LOCAL))
         return h;
     const char* text = ::dlerror();
